@@ -7,7 +7,7 @@
 
 SimulatorProcess::SimulatorProcess(const QStringList &extraArguments)
 {
-    m_arguments = QStringList{"--address", "127.0.0.1", "--port", "0", "--verbose", "--no-discovery"};
+    m_arguments = QStringList{"--address", "127.0.0.1", "--port", "0", "--verbose"};
     m_arguments += extraArguments;
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QObject::connect(&m_process, &QProcess::readyReadStandardOutput, [this] { collectOutput(); });

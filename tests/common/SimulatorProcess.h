@@ -6,8 +6,7 @@
 
 /// The crate simulator run as a subprocess for a test. It listens on 127.0.0.1 on a free port
 /// (or the one given in the extra arguments), with `--verbose` so that the test can watch the
-/// connections and text commands it receives, and without the discovery responder unless
-/// asked for. Stopped with SIGTERM when the object goes.
+/// connections and text commands it receives. Stopped with SIGTERM when the object goes.
 class SimulatorProcess
 {
 public:
