@@ -10,7 +10,8 @@ class vtIOInterfaceImpl : public vtIOInterface
 {
     Q_OBJECT
 public:
-    enum TransmitMode {
+    enum TransmitMode
+    {
         MessageMode = 0, ///< incoming bytes are parsed into messages and emitted as msgReceived
         DirectMode = 1   ///< incoming bytes stay in the transport until directRead() fetches them
     };

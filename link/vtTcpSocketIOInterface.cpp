@@ -9,7 +9,7 @@
 #include <QTimer>
 
 namespace {
-constexpr int RecordHeaderSize = 3; ///< address, command, dataLength
+constexpr int RecordHeaderSize = 3;       ///< address, command, dataLength
 constexpr unsigned long ReadSettleMs = 1; ///< lets a record's remaining segments arrive before reading
 const QString QueryEndMarker = QStringLiteral("/r/n");
 } // namespace

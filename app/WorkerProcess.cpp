@@ -1,0 +1,219 @@
+#include "WorkerProcess.h"
+#include "AppLogging.h"
+#include "WorkerStatistics.h"
+#include "convertToHostAddress.h"
+#include "vtTcpSocketIOInterface.h"
+
+#include <QJsonDocument>
+#include <QMutexLocker>
+#include <QThread>
+
+namespace {
+const QString ErrorTitle = QStringLiteral("Error");
+const QString ModuleListQuery = QStringLiteral("SYST:DEVJ?\r\n");
+const QString CrateLineEnd = QStringLiteral("\r\n");
+
+/// The crate port; "VT4_CRATE_PORT" moves it so that tests and demos can run a simulator elsewhere.
+quint16 cratePort()
+{
+    bool ok = false;
+    const uint port = qEnvironmentVariableIntValue("VT4_CRATE_PORT", &ok);
+    return ok && port > 0 && port <= 0xFFFF ? static_cast<quint16>(port)
+                                            : vtTcpSocketIOInterface::DefaultPort;
+}
+} // namespace
+
+WorkerProcess::WorkerProcess(QObject *parent) : QObject(parent) {}
+
+WorkerProcess::~WorkerProcess() = default;
+
+void WorkerProcess::setCommand(WorkerAsync::WorkerCommands cmd, const QVariant &params)
+{
+    QMutexLocker locker(&m_queueLock);
+    m_commandQueue.append({cmd, params});
+    m_queueSignal.wakeOne();
+}
+
+void WorkerProcess::start()
+{
+    qCDebug(lcWorker) << "start threaded process";
+    m_modeTimer.start();
+    WorkerStatistics statistics(qEnvironmentVariableIsSet("VT4_WORKER_PERF"));
+
+    for (;;) {
+        if (QThread::currentThread()->isInterruptionRequested()) {
+            qCDebug(lcWorker) << "interrupted";
+            emit finished();
+            return;
+        }
+        statistics.beginProcessing();
+        const bool goOn = executeCommands() && processMode();
+        statistics.endProcessing();
+        if (!goOn) {
+            emit finished();
+            return;
+        }
+        waitForCommandOrPoll(nextWaitIntervalMs());
+        ++m_pass;
+        statistics.endLoop(m_mode, m_timeConstMs);
+    }
+}
+
+void WorkerProcess::waitForCommandOrPoll(int waitMs)
+{
+    QMutexLocker locker(&m_queueLock);
+    if (m_commandQueue.isEmpty())
+        m_queueSignal.wait(&m_queueLock, static_cast<unsigned long>(waitMs));
+}
+
+int WorkerProcess::nextWaitIntervalMs() const
+{
+    return waitIntervalMs(m_mode, m_timeConstMs, m_modeTimer.elapsed());
+}
+
+int WorkerProcess::waitIntervalMs(WorkerAsync::WorkerMode mode, int timeConstMs, qint64 elapsedMs)
+{
+    int periodMs;
+    if (mode == WorkerAsync::WorkerModeAllChannels)
+        periodMs = HomePollPeriodMs;
+    else if (mode > WorkerAsync::WorkerModeAllChannels && mode < WorkerAsync::WorkerModeNoAction &&
+             timeConstMs > 0)
+        periodMs = timeConstMs;
+    else
+        return IdleWaitMs;
+    const qint64 remaining = periodMs - elapsedMs;
+    return remaining > 0 ? static_cast<int>(remaining) : 1;
+}
+
+bool WorkerProcess::takeCommand(QueuedCommand *command)
+{
+    QMutexLocker locker(&m_queueLock);
+    if (m_commandQueue.isEmpty())
+        return false;
+    *command = m_commandQueue.takeFirst();
+    return true;
+}
+
+bool WorkerProcess::executeCommands()
+{
+    QueuedCommand command;
+    // The lock is released before each command runs, so the screens can queue more meanwhile.
+    while (takeCommand(&command)) {
+        qCDebug(lcWorker) << "execute command:" << command.first << "params:" << command.second;
+        emit commandStarted(command.first, m_pass);
+        if (!execute(command.first, command.second))
+            break;
+    }
+    return true;
+}
+
+bool WorkerProcess::execute(WorkerAsync::WorkerCommands cmd, const QVariant &params)
+{
+    switch (cmd) {
+    case WorkerAsync::CommandConnect:
+        if (params.canConvert<QString>())
+            commandConnect(params.toString());
+        break;
+    case WorkerAsync::CommandSetMode:
+        if (params.canConvert<int>())
+            m_mode = static_cast<WorkerAsync::WorkerMode>(params.toInt());
+        break;
+    case WorkerAsync::CommandSetActiveChannels:
+        if (params.canConvert<QList<int>>())
+            m_activeChannels = params.value<QList<int>>();
+        break;
+    case WorkerAsync::CommandSetTimeOut:
+        if (params.canConvert<int>())
+            m_timeConstMs = params.toInt();
+        break;
+    case WorkerAsync::CommandFreeStyle:
+        // A parameter change is followed by a mode pass before the rest of the queue runs.
+        return false;
+    case WorkerAsync::CommandSweepParams:
+        if (params.canConvert<QVariantMap>())
+            m_sweepParameters = params.toMap();
+        break;
+    case WorkerAsync::CommandResetUnits:
+        vantrelRequest(QStringLiteral("SYST:URES"));
+        break;
+    case WorkerAsync::CommandSystemReset:
+        vantrelRequest(QStringLiteral("SYST:SRES"));
+        break;
+    case WorkerAsync::CommandPowerOff:
+        vantrelRequest(QStringLiteral("SYST:POFF"));
+        break;
+    case WorkerAsync::CommandAddUnit:
+        changeUnitList(QStringLiteral("SYST:DEVL:ADD %1"), params.toInt(),
+                       QStringLiteral("Unit %1 sicessfully added"));
+        break;
+    case WorkerAsync::CommandRemoveUnit:
+        changeUnitList(QStringLiteral("SYST:DEVL:REMV %1"), params.toInt(),
+                       QStringLiteral("Unit %1 successfully removed"));
+        break;
+    case WorkerAsync::CommandUpdateUnit:
+        if (vantrelRequest(QStringLiteral("SYST:LOCK 1")))
+            vantrelRequest(QStringLiteral("SYST:UPDT %1\r\n").arg(params.toInt()));
+        break;
+    case WorkerAsync::CommandLock:
+        vantrelRequest(QStringLiteral("SYST:LOCK %1").arg(params.toInt() != 0 ? 1 : 0));
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+bool WorkerProcess::processMode()
+{
+    return true;
+}
+
+bool WorkerProcess::vantrelRequest(const QString &command)
+{
+    if (!m_link)
+        return false;
+    bool ok = false;
+    const QString reply = m_link->tcpIpQuery(command + CrateLineEnd, CrateCommandTimeoutMs, &ok);
+    if (ok && !reply.isEmpty() && reply.contains(QLatin1String("ok"), Qt::CaseInsensitive))
+        return true;
+    emit sendErrorMessage(ErrorTitle, QStringLiteral("Error at '%1' command").arg(command));
+    return false;
+}
+
+void WorkerProcess::changeUnitList(const QString &command, int address, const QString &successText)
+{
+    if (!vantrelRequest(command.arg(address)) || !vantrelRequest(QStringLiteral("SYST:DEVL:SAVE")))
+        return;
+    if (updateDeviceList(m_link))
+        emit sendMessage(QStringLiteral("Success"), successText.arg(address));
+    else
+        emit sendErrorMessage(ErrorTitle, QStringLiteral("Error at 'get device list' command"));
+}
+
+void WorkerProcess::commandConnect(const QString &address)
+{
+    delete m_link;
+    m_link = nullptr;
+
+    auto *link = new vtTcpSocketIOInterface(this);
+    link->setAddress(convertToHostAddress(address));
+    link->setPort(cratePort());
+    if (updateDeviceList(link)) {
+        m_link = link;
+        emit connected();
+        return;
+    }
+    delete link;
+    // The connection form was disabled when the attempt started; an empty list re-enables it.
+    emit deviceListUpdated(QJsonObject());
+}
+
+bool WorkerProcess::updateDeviceList(vtTcpSocketIOInterface *link)
+{
+    bool ok = false;
+    const QString reply = link->tcpIpQuery(ModuleListQuery, CrateCommandTimeoutMs, &ok);
+    if (!ok || reply.isEmpty())
+        return false;
+    emit deviceListUpdated(QJsonDocument::fromJson(reply.toLocal8Bit()).object());
+    return true;
+}

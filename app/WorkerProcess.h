@@ -1,0 +1,93 @@
+#pragma once
+
+#include "WorkerAsync.h"
+
+#include <QElapsedTimer>
+#include <QJsonObject>
+#include <QList>
+#include <QMutex>
+#include <QObject>
+#include <QPair>
+#include <QVariant>
+#include <QVariantHash>
+#include <QVariantMap>
+#include <QWaitCondition>
+
+class vtTcpSocketIOInterface;
+
+/// Does all the talking to the crate, on the worker thread: drains the command queue, runs one
+/// pass of the current measurement mode, then sleeps until a command arrives or a poll is due.
+class WorkerProcess : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int CrateCommandTimeoutMs = 500; ///< reply window of every crate text command
+    static constexpr int HomePollPeriodMs = 1000;     ///< mode 0 reads every module once a second
+    static constexpr int IdleWaitMs = 50;             ///< sleep of the idle mode and of unset time constants
+    static constexpr int StatisticsWindowMs = 5000;   ///< "VT4_WORKER_PERF" line period
+
+    explicit WorkerProcess(QObject *parent = nullptr);
+    ~WorkerProcess() override;
+
+    /// Queues a command; callable from any thread, never blocks on the crate.
+    void setCommand(WorkerAsync::WorkerCommands cmd, const QVariant &params);
+
+    /// How long the loop may sleep before the current mode's next poll is due, in ms.
+    int nextWaitIntervalMs() const;
+    /// The wait rule itself: mode, its time constant and the time since its last poll, in ms.
+    static int waitIntervalMs(WorkerAsync::WorkerMode mode, int timeConstMs, qint64 elapsedMs);
+
+    WorkerAsync::WorkerMode mode() const { return m_mode; }
+    int timeConstantMs() const { return m_timeConstMs; }
+    QList<int> activeChannels() const { return m_activeChannels; }
+    QVariantMap sweepParameters() const { return m_sweepParameters; }
+    /// The link of the current connection, or none before the first successful connection.
+    vtTcpSocketIOInterface *link() const { return m_link; }
+
+public slots:
+    /// The loop; returns only when the thread is asked to stop.
+    void start();
+
+signals:
+    void finished();
+    void connected();
+    void deviceListUpdated(const QJsonObject &list);
+    void dataReady(int address, const QVariantHash &values);
+    void eepromDataReady(int address, const QVariantMap &data);
+    void eepromUpdated();
+    void updatePlot();
+    void setStatusText(const QString &text);
+    void sweepProgress(double percent);
+    void sweepFinished();
+    void sendErrorMessage(const QString &title, const QString &error);
+    void sendMessage(const QString &title, const QString &message);
+    /// Emitted on the worker thread as a command is taken off the queue, with the number of the
+    /// loop pass that runs it (diagnostics, tests and latency measurements).
+    void commandStarted(int cmd, quint64 pass);
+
+private:
+    using QueuedCommand = QPair<WorkerAsync::WorkerCommands, QVariant>;
+
+    bool executeCommands();
+    bool takeCommand(QueuedCommand *command);
+    /// Runs one command; false when draining must stop for this pass.
+    bool execute(WorkerAsync::WorkerCommands cmd, const QVariant &params);
+    bool processMode();
+    void waitForCommandOrPoll(int waitMs);
+
+    bool vantrelRequest(const QString &command);
+    void commandConnect(const QString &address);
+    bool updateDeviceList(vtTcpSocketIOInterface *link);
+    void changeUnitList(const QString &command, int address, const QString &successText);
+
+    QVariantMap m_sweepParameters;
+    vtTcpSocketIOInterface *m_link = nullptr;
+    QMutex m_queueLock;
+    QList<QueuedCommand> m_commandQueue;
+    QElapsedTimer m_modeTimer;
+    WorkerAsync::WorkerMode m_mode = WorkerAsync::WorkerModeNoAction;
+    QList<int> m_activeChannels;
+    int m_timeConstMs = 0;
+    QWaitCondition m_queueSignal;
+    quint64 m_pass = 0; ///< loop passes so far
+};
