@@ -1,0 +1,3 @@
+#include "DriversLogging.h"
+
+Q_LOGGING_CATEGORY(lcDrivers, "vt.drivers")
