@@ -65,6 +65,8 @@ WorkerAsync::~WorkerAsync()
 {
     qCDebug(lcFacade) << "workerAsync close";
     m_workerThread.requestInterruption();
+    if (m_worker)
+        m_worker->wakeUp();
     m_workerThread.quit();
     m_workerThread.wait();
     // If the thread was stopped before its loop ever ran, the worker's deferred deletion was

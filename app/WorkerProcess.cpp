@@ -34,6 +34,12 @@ void WorkerProcess::setCommand(WorkerAsync::WorkerCommands cmd, const QVariant &
     m_queueSignal.wakeOne();
 }
 
+void WorkerProcess::wakeUp()
+{
+    QMutexLocker locker(&m_queueLock);
+    m_queueSignal.wakeAll();
+}
+
 void WorkerProcess::start()
 {
     qCDebug(lcWorker) << "start threaded process";

@@ -31,6 +31,9 @@ public:
 
     /// Queues a command; callable from any thread, never blocks on the crate.
     void setCommand(WorkerAsync::WorkerCommands cmd, const QVariant &params);
+    /// Ends the loop's current sleep early (any thread); used after an interruption request so
+    /// that a long time constant does not delay the stop.
+    void wakeUp();
 
     /// How long the loop may sleep before the current mode's next poll is due, in ms.
     int nextWaitIntervalMs() const;
