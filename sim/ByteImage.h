@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <cstring>
+#include <optional>
+#include <type_traits>
+
+/// Module values travel as the little-endian memory image of their type (this simulator, like
+/// the modules, runs on little-endian machines).
+namespace ByteImage {
+
+template <typename T> QByteArray of(const T &value)
+{
+    static_assert(std::is_trivially_copyable_v<T>, "only plain values have a byte image");
+    return QByteArray(reinterpret_cast<const char *>(&value), sizeof value);
+}
+
+/// The value whose image `bytes` is; nothing unless the size is exactly right.
+template <typename T> std::optional<T> to(const QByteArray &bytes)
+{
+    static_assert(std::is_trivially_copyable_v<T>, "only plain values have a byte image");
+    if (bytes.size() != static_cast<qsizetype>(sizeof(T)))
+        return std::nullopt;
+    T value;
+    std::memcpy(&value, bytes.constData(), sizeof value);
+    return value;
+}
+
+} // namespace ByteImage

@@ -1,0 +1,143 @@
+#include "SimulatorOptions.h"
+
+#include <QCommandLineParser>
+
+#include <cmath>
+
+namespace {
+constexpr int MaxBusAddress = 255;
+constexpr int MaxDelayMs = 60000; ///< longer delays only make a test hang
+constexpr int MaxSplitBytes = 65536;
+const QString SilentAll = QStringLiteral("all");
+
+bool parsePort(const QString &text, quint16 *port)
+{
+    bool ok = false;
+    const uint value = text.toUInt(&ok);
+    if (!ok || value > 65535)
+        return false;
+    *port = static_cast<quint16>(value);
+    return true;
+}
+
+bool parseBoundedInt(const QString &text, int low, int high, int *value)
+{
+    bool ok = false;
+    const int parsed = text.toInt(&ok);
+    if (!ok || parsed < low || parsed > high)
+        return false;
+    *value = parsed;
+    return true;
+}
+} // namespace
+
+bool SimulatorOptions::parseAddressList(const QString &text, QSet<int> *addresses)
+{
+    const QStringList parts = text.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    if (parts.isEmpty())
+        return false;
+    for (const QString &part : parts) {
+        int address = 0;
+        if (!parseBoundedInt(part.trimmed(), 0, MaxBusAddress, &address))
+            return false;
+        addresses->insert(address);
+    }
+    return true;
+}
+
+bool SimulatorOptions::parse(const QStringList &arguments, QString *error)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption addressOption("address", "Listen address.", "A", "127.0.0.1");
+    const QCommandLineOption portOption("port", "TCP port (0: any free port).", "P", "9876");
+    const QCommandLineOption crateOption("crate", "JSON crate description.", "FILE");
+    const QCommandLineOption stateOption("state", "Persistent state file.", "FILE");
+    const QCommandLineOption verboseOption("verbose", "Print connection and command lines.");
+    const QCommandLineOption verboseModulesOption("verbose-modules", "Also print module traffic.");
+    const QCommandLineOption discoveryOption("discovery", "Answer discovery datagrams.");
+    const QCommandLineOption discoveryPortOption("discovery-port", "UDP discovery port.", "N", "9877");
+    const QCommandLineOption callbackPortOption("callback-port", "TCP call-back port.", "N", "9878");
+    const QCommandLineOption delayOption("delay-ms", "Delay every module reply (ms).", "N", "0");
+    const QCommandLineOption silentOption("silent", "Modules that never answer, or 'all'.", "ADDRS");
+    const QCommandLineOption splitOption("split", "Write replies in segments of N bytes.", "N", "0");
+    const QCommandLineOption coalesceOption("coalesce", "Write several replies together.");
+    const QCommandLineOption garbleOption("garble", "Garble the replies of these modules.", "ADDRS");
+    const QCommandLineOption legacyOption("legacy", "Behave as an older crate (no JSON list).");
+    const QCommandLineOption failOption("fail-command", "SYST command prefix that fails.", "TEXT");
+    const QCommandLineOption timeScaleOption("time-scale", "Simulated seconds per second.", "X", "1");
+    const QCommandLineOption seedOption("seed", "Seed of the random counts.", "N", "1");
+    parser.addOptions({addressOption, portOption, crateOption, stateOption, verboseOption,
+                       verboseModulesOption, discoveryOption, discoveryPortOption, callbackPortOption,
+                       delayOption, silentOption, splitOption, coalesceOption, garbleOption, legacyOption,
+                       failOption, timeScaleOption, seedOption});
+    parser.addHelpOption();
+
+    if (!parser.parse(arguments)) {
+        *error = parser.errorText();
+        return false;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        *error = parser.helpText();
+        return false;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        *error = QStringLiteral("unexpected argument: %1").arg(parser.positionalArguments().first());
+        return false;
+    }
+
+    address = QHostAddress(parser.value(addressOption));
+    if (address.isNull()) {
+        *error = QStringLiteral("invalid --address: %1").arg(parser.value(addressOption));
+        return false;
+    }
+    if (!parsePort(parser.value(portOption), &port) ||
+        !parsePort(parser.value(discoveryPortOption), &discoveryPort) ||
+        !parsePort(parser.value(callbackPortOption), &callbackPort)) {
+        *error = QStringLiteral("invalid port number");
+        return false;
+    }
+    crateFile = parser.value(crateOption);
+    stateFile = parser.value(stateOption);
+    verbose = parser.isSet(verboseOption);
+    verboseModules = parser.isSet(verboseModulesOption);
+    discovery = parser.isSet(discoveryOption);
+    coalesce = parser.isSet(coalesceOption);
+    legacy = parser.isSet(legacyOption);
+    failCommands = parser.values(failOption);
+
+    if (!parseBoundedInt(parser.value(delayOption), 0, MaxDelayMs, &delayMs)) {
+        *error = QStringLiteral("invalid --delay-ms: %1").arg(parser.value(delayOption));
+        return false;
+    }
+    if (!parseBoundedInt(parser.value(splitOption), 0, MaxSplitBytes, &splitBytes)) {
+        *error = QStringLiteral("invalid --split: %1").arg(parser.value(splitOption));
+        return false;
+    }
+    for (const QString &value : parser.values(silentOption)) {
+        if (value.trimmed() == SilentAll)
+            allSilent = true;
+        else if (!parseAddressList(value, &silentAddresses)) {
+            *error = QStringLiteral("invalid --silent: %1").arg(value);
+            return false;
+        }
+    }
+    for (const QString &value : parser.values(garbleOption)) {
+        if (!parseAddressList(value, &garbledAddresses)) {
+            *error = QStringLiteral("invalid --garble: %1").arg(value);
+            return false;
+        }
+    }
+    bool ok = false;
+    timeScale = parser.value(timeScaleOption).toDouble(&ok);
+    if (!ok || !std::isfinite(timeScale) || timeScale <= 0) {
+        *error = QStringLiteral("invalid --time-scale: %1").arg(parser.value(timeScaleOption));
+        return false;
+    }
+    seed = parser.value(seedOption).toULongLong(&ok);
+    if (!ok) {
+        *error = QStringLiteral("invalid --seed: %1").arg(parser.value(seedOption));
+        return false;
+    }
+    return true;
+}
