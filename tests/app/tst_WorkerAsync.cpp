@@ -1,0 +1,114 @@
+#include "SimulatorProcess.h"
+#include "WorkerAsync.h"
+#include "WorkerProcess.h"
+
+#include <QPointer>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+constexpr int ConnectWaitMs = 5000;
+} // namespace
+
+/// The facade in-process, with its worker thread, against the simulator and against peers that fail.
+class tst_WorkerAsync : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+
+    void emptySettingsStoreGivesDefaultAddress();
+    void connectsToSimulator();
+    void failedConnectionReenablesForm();
+    void destroyedWhileWorkerIsInsideQuery();
+
+private:
+    QTemporaryDir m_config;
+};
+
+void tst_WorkerAsync::initTestCase()
+{
+    QVERIFY(m_config.isValid());
+    // The settings store must be private to the test before anything opens it.
+    qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+}
+
+void tst_WorkerAsync::cleanup()
+{
+    WorkerAsync::destroyInstance();
+    qunsetenv("VT4_CRATE_PORT");
+}
+
+void tst_WorkerAsync::emptySettingsStoreGivesDefaultAddress()
+{
+    QCOMPARE(WorkerAsync::instance()->CurrentAddress(), QStringLiteral("127.000.000.001"));
+    QVERIFY(WorkerAsync::instance()->GUIEnable());
+    QCOMPARE(WorkerAsync::instance()->WorkerVersion(), QStringLiteral("1.3.1"));
+}
+
+void tst_WorkerAsync::connectsToSimulator()
+{
+    SimulatorProcess simulator;
+    QVERIFY(simulator.start());
+    qputenv("VT4_CRATE_PORT", QByteArray::number(simulator.port()));
+
+    WorkerAsync *facade = WorkerAsync::instance();
+    QSignalSpy connected(facade, &WorkerAsync::connected);
+    QSignalSpy guiEnable(facade, &WorkerAsync::GUIEnableChanged);
+    facade->connectToVantrel(QStringLiteral("127.000.000.001"));
+    QVERIFY(!facade->GUIEnable());
+    QCOMPARE(facade->statusText(), QStringLiteral("Try to connect to 127.000.000.001"));
+
+    QVERIFY(connected.wait(ConnectWaitMs));
+    QVERIFY(simulator.waitForLine(QStringLiteral("connection from 127.0.0.1")));
+    QVERIFY(simulator.waitForLine(QStringLiteral("command SYST:DEVJ?")));
+    QTRY_COMPARE(facade->statusText(), QStringLiteral("Connected!!!"));
+    QVERIFY(facade->GUIEnable());
+    QCOMPARE(guiEnable.size(), 2);
+
+    QSettings store(QStringLiteral("Norvane"), QStringLiteral("vt-deskapp"));
+    QCOMPARE(store.value(QStringLiteral("TcpIpAddress")).toString(), QStringLiteral("127.000.000.001"));
+}
+
+void tst_WorkerAsync::failedConnectionReenablesForm()
+{
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost));
+    qputenv("VT4_CRATE_PORT", QByteArray::number(closed.serverPort()));
+    closed.close();
+
+    WorkerAsync *facade = WorkerAsync::instance();
+    QSignalSpy connected(facade, &WorkerAsync::connected);
+    facade->connectToVantrel(QStringLiteral("127.0.0.1"));
+    QVERIFY(!facade->GUIEnable());
+    QTRY_VERIFY_WITH_TIMEOUT(facade->GUIEnable(), ConnectWaitMs);
+    QCOMPARE(facade->statusText(), QStringLiteral("Connection failure!"));
+    QCOMPARE(connected.size(), 0);
+}
+
+void tst_WorkerAsync::destroyedWhileWorkerIsInsideQuery()
+{
+    // A crate that accepts the connection and never answers keeps the worker in a 500 ms query.
+    QTcpServer silent;
+    QVERIFY(silent.listen(QHostAddress::LocalHost));
+    qputenv("VT4_CRATE_PORT", QByteArray::number(silent.serverPort()));
+
+    WorkerAsync *facade = WorkerAsync::instance();
+    QPointer<WorkerProcess> worker = facade->worker();
+    facade->connectToVantrel(QStringLiteral("127.0.0.1"));
+    QVERIFY(silent.waitForNewConnection(ConnectWaitMs));
+    QTcpSocket *crateSide = silent.nextPendingConnection();
+    QVERIFY(crateSide->waitForReadyRead(ConnectWaitMs));
+    QCOMPARE(crateSide->readAll(), QByteArray("SYST:DEVJ?\r\n"));
+
+    WorkerAsync::destroyInstance();
+    QVERIFY(worker.isNull());
+}
+
+QTEST_GUILESS_MAIN(tst_WorkerAsync)
+#include "tst_WorkerAsync.moc"
