@@ -33,22 +33,18 @@ quint32 cOrvexProtocolPC::crc32Stm32Function(const unsigned char *data, unsigned
     quint32 crc = reset ? kCrcInitial : ~m_crcState;
     const int fullWords = data ? length / kWordSize : 0;
     const int tail = data ? length % kWordSize : 0;
-    // Each word is read little-endian and fed most significant byte first.
-    for (int w = 0; w < fullWords; ++w) {
-        const unsigned char *word = data + w * kWordSize;
-        feedByte(crc, word[3]);
-        feedByte(crc, word[2]);
-        feedByte(crc, word[1]);
-        feedByte(crc, word[0]);
-    }
-    if (tail > 0) {
-        // The partial word is padded with zero bytes after the data, which then go in first.
-        const unsigned char *word = data + fullWords * kWordSize;
-        for (int pad = tail; pad < kWordSize; ++pad)
-            feedByte(crc, 0);
-        for (int i = tail - 1; i >= 0; --i)
-            feedByte(crc, word[i]);
-    }
+    // Each word is read little-endian, as the CRC unit sees a word stored in memory.
+    const auto wordAt = [](const unsigned char *bytes, int count) {
+        quint32 word = 0;
+        for (int i = count - 1; i >= 0; --i)
+            word = word << 8 | bytes[i];
+        return word;
+    };
+    for (int w = 0; w < fullWords; ++w)
+        feedWord(crc, wordAt(data + w * kWordSize, kWordSize));
+    // A partial word is padded with zero bytes after the data, which then go in first.
+    if (tail > 0)
+        feedWord(crc, wordAt(data + fullWords * kWordSize, tail));
     m_crcState = ~crc;
     return m_crcState;
 }

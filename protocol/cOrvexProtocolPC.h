@@ -28,7 +28,14 @@ public:
     quint32 crc32Stm32Function(const unsigned char *data, unsigned char length, bool reset) override;
 
 private:
-    void feedByte(quint32 &crc, unsigned char byte) const { crc = (crc << 8) ^ m_table[(crc >> 24) ^ byte]; }
+    /// Feeds one 32-bit word, most significant byte first; XORing the whole word in at once
+    /// equals feeding its bytes one by one and keeps the table look-ups in one short chain.
+    void feedWord(quint32 &crc, quint32 word) const
+    {
+        crc ^= word;
+        for (int i = 0; i < 4; ++i)
+            crc = (crc << 8) ^ m_table[crc >> 24];
+    }
 
     quint32 m_table[256];   ///< CRC of each top byte value, built once by the constructor
     quint32 m_crcState = 0; ///< last result, the start of a continued calculation
