@@ -73,15 +73,19 @@ void encodeAsMessage(const uint8_t *bytes, size_t size)
     static cOrvexProtocolPC codec;
     if (size < 3)
         return;
+    // The data repeats the rest of the input, so that long messages come up often.
+    const unsigned char dataLength = bytes[2];
     const size_t available = size - 3;
-    const unsigned char dataLength = static_cast<unsigned char>(bytes[2] < available ? bytes[2] : available);
-    if (!codec.codeData(bytes[0], bytes[1], dataLength, bytes + 3)) {
+    unsigned char data[255] = {};
+    for (size_t i = 0; available > 0 && i < dataLength; ++i)
+        data[i] = bytes[3 + i % available];
+    if (!codec.codeData(bytes[0], bytes[1], dataLength, data)) {
         require(dataLength > kAlwaysFitsDataLength && codec.bufferLength() == 0);
         return;
     }
     require(codec.encodeBuffer() == cAbstractOrvexProtocol::DecodeResultOk);
     require(codec.headPacket().dataLength == dataLength);
-    require(std::memcmp(codec.buffer(), bytes + 3, dataLength) == 0);
+    require(std::memcmp(codec.buffer(), data, dataLength) == 0);
 }
 
 } // namespace
