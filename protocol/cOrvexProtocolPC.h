@@ -2,6 +2,8 @@
 
 #include "cAbstractOrvexProtocol.h"
 
+#include <cstddef>
+
 /// The PC side of the codec: supplies the CRC-32 computed the way the STM32 CRC unit does it
 /// (polynomial 0x04C11DB7, most significant bit first, fed with little-endian 32-bit words).
 ///
@@ -33,7 +35,7 @@ private:
     void feedWord(quint32 &crc, quint32 word) const
     {
         crc ^= word;
-        for (int i = 0; i < 4; ++i)
+        for (std::size_t i = 0; i < sizeof(word); ++i)
             crc = (crc << 8) ^ m_table[crc >> 24];
     }
 
