@@ -66,11 +66,10 @@ bool SimulatorOptions::parse(const QStringList &arguments, QString *error)
     const QCommandLineOption legacyOption("legacy", "Behave as an older crate (no JSON list).");
     const QCommandLineOption failOption("fail-command", "SYST command prefix that fails.", "TEXT");
     const QCommandLineOption timeScaleOption("time-scale", "Simulated seconds per second.", "X", "1");
-    const QCommandLineOption seedOption("seed", "Seed of the random counts.", "N", "1");
     parser.addOptions({addressOption, portOption, crateOption, stateOption, verboseOption,
                        verboseModulesOption, discoveryOption, discoveryPortOption, callbackPortOption,
                        delayOption, silentOption, splitOption, coalesceOption, garbleOption, legacyOption,
-                       failOption, timeScaleOption, seedOption});
+                       failOption, timeScaleOption});
     parser.addHelpOption();
 
     if (!parser.parse(arguments)) {
@@ -132,11 +131,6 @@ bool SimulatorOptions::parse(const QStringList &arguments, QString *error)
     timeScale = parser.value(timeScaleOption).toDouble(&ok);
     if (!ok || !std::isfinite(timeScale) || timeScale <= 0) {
         *error = QStringLiteral("invalid --time-scale: %1").arg(parser.value(timeScaleOption));
-        return false;
-    }
-    seed = parser.value(seedOption).toULongLong(&ok);
-    if (!ok) {
-        *error = QStringLiteral("invalid --seed: %1").arg(parser.value(seedOption));
         return false;
     }
     return true;

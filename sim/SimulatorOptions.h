@@ -37,7 +37,6 @@ public:
     bool legacy = false;        ///< older crate: no JSON module list
     QStringList failCommands;   ///< "SYST:" commands starting with one of these answer "ERROR"
     double timeScale = 1.0;     ///< simulated seconds per real second
-    quint64 seed = 1;           ///< base seed of the detectors' random counts
 
 private:
     static bool parseAddressList(const QString &text, QSet<int> *addresses);

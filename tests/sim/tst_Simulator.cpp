@@ -73,6 +73,8 @@ private slots:
     void textCommands();
     void moduleListEditsAndStateSurviveRestart();
     void corruptStateFileGivesDefaults();
+    void crateDescriptionFile_data();
+    void crateDescriptionFile();
     void garbageClientIsDropped();
     void discoveryCallsBack();
     void exitsCleanlyOnSigterm();
@@ -444,6 +446,57 @@ void tst_Simulator::corruptStateFileGivesDefaults()
     QVERIFY(keptAside.open(QIODevice::ReadOnly));
     QCOMPARE(keptAside.readAll(), corrupt);
     QCOMPARE(client.query(QStringLiteral("SYST:DEVL:SAVE")), QStringLiteral("ok"));
+}
+
+void tst_Simulator::crateDescriptionFile_data()
+{
+    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<bool>("valid");
+    QTest::newRow("own crate") << QByteArray(R"({"modules": [{"address": 9, "type": "VT4SDM0",
+        "UDID": "0102-0304-0506-0708-090A-0B0C", "criticalCurrentUa": 18.5, "seed": 3}]})")
+                               << true;
+    QTest::newRow("not JSON") << QByteArray("modules: 9") << false;
+    QTest::newRow("no module array") << QByteArray(R"({"modules": 9})") << false;
+    QTest::newRow("address out of range")
+        << QByteArray(R"({"modules": [{"address": 256, "type": "X"}]})") << false;
+    QTest::newRow("address used twice")
+        << QByteArray(R"({"modules": [{"address": 1, "type": "X"}, {"address": 1, "type": "Y"}]})") << false;
+    QTest::newRow("short UDID") << QByteArray(R"({"modules": [{"address": 1, "type": "X", "UDID": "01"}]})")
+                                << false;
+    QTest::newRow("critical current not a number")
+        << QByteArray(R"({"modules": [{"address": 1, "type": "X", "criticalCurrentUa": "high"}]})") << false;
+}
+
+void tst_Simulator::crateDescriptionFile()
+{
+    QFETCH(QByteArray, contents);
+    QFETCH(bool, valid);
+    QTemporaryDir directory;
+    const QString crateFile = directory.filePath(QStringLiteral("crate.json"));
+    QFile file(crateFile);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(contents);
+    file.close();
+
+    if (!valid) {
+        QProcess refused;
+        refused.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        refused.start(QStringLiteral(VT_SIM_PATH), {"--port", "0", "--crate", crateFile});
+        QVERIFY(refused.waitForFinished(5000));
+        QCOMPARE(refused.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(refused.exitCode(), 2); // a clear refusal, not a crash
+        return;
+    }
+    SimulatorProcess simulator({"--crate", crateFile});
+    RawCrateClient client;
+    QVERIFY(startAndConnect(simulator, client));
+    QCOMPARE(client.request(9, UdidCode)->data, QByteArray::fromHex("0102030405060708090A0B0C"));
+    // 18.5 uA: 18 uA stays superconducting, 19 uA latches.
+    QVERIFY(client.request(9, 22, QByteArray::fromHex("3d")));
+    QVERIFY(client.request(9, 18, floatImage(18e-6f)));
+    QVERIFY(floatFrom(client.request(9, 19)->data) < 0.005f);
+    QVERIFY(client.request(9, 18, floatImage(19e-6f)));
+    QVERIFY(floatFrom(client.request(9, 19)->data) > 0.01f);
 }
 
 void tst_Simulator::garbageClientIsDropped()
