@@ -20,6 +20,8 @@ CrateConnection::CrateConnection(QTcpSocket *socket, SimulatedCrate &crate, Text
     : QObject(parent), m_socket(socket), m_crate(crate), m_commands(commands), m_log(log), m_shaper(shaping)
 {
     m_socket->setParent(this);
+    // Every write goes out at once: no Nagle merging that would undo a split or stall a burst.
+    m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     m_peer = QStringLiteral("%1:%2").arg(m_socket->peerAddress().toString()).arg(m_socket->peerPort());
     m_log.event(QStringLiteral("connection from %1").arg(m_peer));
     connect(m_socket, &QTcpSocket::readyRead, this, &CrateConnection::readIncoming);
