@@ -1,9 +1,12 @@
 #include "WorkerProcess.h"
 #include "AppLogging.h"
+#include "CommonDriver.h"
+#include "DriverFactory.h"
 #include "WorkerStatistics.h"
 #include "convertToHostAddress.h"
 #include "vtTcpSocketIOInterface.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QMutexLocker>
 #include <QThread>
@@ -11,6 +14,11 @@
 namespace {
 const QString ErrorTitle = QStringLiteral("Error");
 const QString ModuleListQuery = QStringLiteral("SYST:DEVJ?\r\n");
+const QString LegacyModuleListQuery = QStringLiteral("SYST:DEVL?\r\n");
+const QString LegacyLineSeparator = QStringLiteral("<br>");
+const QChar LegacyFieldSeparator = QLatin1Char(':');
+constexpr int LegacyFieldCount = 3;
+constexpr int FirstReadAttempts = 100; ///< the first read of a new driver's type string
 const QString CrateLineEnd = QStringLiteral("\r\n");
 
 /// The crate port; "VT4_CRATE_PORT" moves it so that tests and demos can run a simulator elsewhere.
@@ -214,12 +222,86 @@ void WorkerProcess::commandConnect(const QString &address)
     emit deviceListUpdated(QJsonObject());
 }
 
+CommonDriver *WorkerProcess::driverByAddress(int address) const
+{
+    for (CommonDriver *driver : m_drivers) {
+        if (driver->devAddress() == address)
+            return driver;
+    }
+    return nullptr;
+}
+
 bool WorkerProcess::updateDeviceList(vtTcpSocketIOInterface *link)
 {
-    bool ok = false;
-    const QString reply = link->tcpIpQuery(ModuleListQuery, CrateCommandTimeoutMs, &ok);
-    if (!ok || reply.isEmpty())
+    if (!link)
         return false;
-    emit deviceListUpdated(QJsonDocument::fromJson(reply.toLocal8Bit()).object());
+    QString reply = link->tcpIpQuery(ModuleListQuery, CrateCommandTimeoutMs, nullptr);
+    // A crate of the older kind does not know the JSON list; its text list is all it has.
+    const bool legacy = reply.contains(QLatin1String("UNKNOWN COMMAND"));
+    if (legacy)
+        reply = link->tcpIpQuery(LegacyModuleListQuery, CrateCommandTimeoutMs, nullptr);
+    if (reply.isEmpty())
+        return false;
+    clearDrivers();
+    emit deviceListUpdated(legacy ? driversFromLegacyLines(reply, link) : driversFromJson(reply, link));
     return true;
+}
+
+void WorkerProcess::clearDrivers()
+{
+    qDeleteAll(m_drivers);
+    m_drivers.clear();
+}
+
+CommonDriver *WorkerProcess::addDriver(const QString &type, int address, vtTcpSocketIOInterface *link)
+{
+    CommonDriver *driver = DriverFactory::create(type, this);
+    if (!driver)
+        return nullptr;
+    driver->setDevAddress(static_cast<quint8>(address));
+    driver->setIOInterface(link);
+    // The first read of a new driver also wakes a module that has just been plugged in.
+    driver->deviceType()->getValueSync(nullptr, FirstReadAttempts);
+    m_drivers.append(driver);
+    return driver;
+}
+
+QJsonObject WorkerProcess::driversFromJson(const QString &reply, vtTcpSocketIOInterface *link)
+{
+    const QJsonObject list = QJsonDocument::fromJson(reply.toLocal8Bit()).object();
+    const int count = list.value(QLatin1String("count")).toInt(-1);
+    const QJsonArray info = list.value(QLatin1String("info")).toArray();
+    for (int i = 0; i < count && i < info.size(); ++i) {
+        const QJsonObject entry = info.at(i).toObject();
+        const int address = static_cast<quint8>(entry.value(QLatin1String("address")).toInt(-1));
+        addDriver(entry.value(QLatin1String("type")).toString(), address, link);
+    }
+    return list;
+}
+
+QJsonObject WorkerProcess::driversFromLegacyLines(const QString &reply, vtTcpSocketIOInterface *link)
+{
+    QJsonArray info;
+    for (const QString &line : reply.split(LegacyLineSeparator)) {
+        const QStringList fields = line.split(LegacyFieldSeparator);
+        if (fields.size() != LegacyFieldCount || !fields.at(1).contains(QLatin1Char('=')) ||
+            !fields.at(2).contains(QLatin1Char('=')))
+            continue;
+        const int address = static_cast<quint8>(fields.at(1).section(QLatin1Char('='), 1).trimmed().toInt());
+        const QString type = fields.at(2).section(QLatin1Char('='), 1).trimmed();
+        CommonDriver *driver = addDriver(type, address, link);
+        if (!driver)
+            continue;
+        driver->getDeviceInfo();
+        QJsonObject entry{{QLatin1String("address"), address}, {QLatin1String("type"), type}};
+        entry.insert(QLatin1String("Description"), driver->deviceDescription()->currentValue());
+        entry.insert(QLatin1String("Firmware"), driver->firmwareVersion()->currentValue());
+        entry.insert(QLatin1String("Hardware"), driver->hardwareVersion()->currentValue());
+        entry.insert(QLatin1String("Modification"), driver->modificationVersion()->currentValue());
+        entry.insert(QLatin1String("UDID"), driver->UDID()->currentValue().toDisplayString());
+        info.append(entry);
+    }
+    return QJsonObject{{QLatin1String("count"), info.size()},
+                       {QLatin1String("info"), info},
+                       {QLatin1String("software_version"), QLatin1String("<1.3.0")}};
 }

@@ -13,6 +13,7 @@
 #include <QVariantMap>
 #include <QWaitCondition>
 
+class CommonDriver;
 class vtTcpSocketIOInterface;
 
 /// Does all the talking to the crate, on the worker thread: drains the command queue, runs one
@@ -46,6 +47,9 @@ public:
     QVariantMap sweepParameters() const { return m_sweepParameters; }
     /// The link of the current connection, or none before the first successful connection.
     vtTcpSocketIOInterface *link() const { return m_link; }
+    /// The first driver at that bus address, or none.
+    CommonDriver *driverByAddress(int address) const;
+    QList<CommonDriver *> drivers() const { return m_drivers; }
 
 public slots:
     /// The loop; returns only when the thread is asked to stop.
@@ -81,9 +85,15 @@ private:
     bool vantrelRequest(const QString &command);
     void commandConnect(const QString &address);
     bool updateDeviceList(vtTcpSocketIOInterface *link);
+    void clearDrivers();
+    /// Makes and binds the driver for one module; none for a type this program does not drive.
+    CommonDriver *addDriver(const QString &type, int address, vtTcpSocketIOInterface *link);
+    QJsonObject driversFromJson(const QString &reply, vtTcpSocketIOInterface *link);
+    QJsonObject driversFromLegacyLines(const QString &reply, vtTcpSocketIOInterface *link);
     void changeUnitList(const QString &command, int address, const QString &successText);
 
     QVariantMap m_sweepParameters;
+    QList<CommonDriver *> m_drivers; ///< children of the worker, one per driven module
     vtTcpSocketIOInterface *m_link = nullptr;
     QMutex m_queueLock;
     QList<QueuedCommand> m_commandQueue;

@@ -1,0 +1,215 @@
+#include "SimulatorProcess.h"
+#include "WorkerAsync.h"
+#include "WorkerProcess.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+constexpr int WaitMs = 8000;
+constexpr quint8 DeviceTypeGetter = 6;
+} // namespace
+
+/// Module list and crate text commands end to end: the facade in-process against the simulator.
+class tst_CrateCommands : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+
+    void listsModulesAndMakesDrivers();
+    void listsModulesOfOlderCrate();
+    void lockAndUpdateCommands();
+    void addUnitSendsListQueryAndOneMessage();
+    void failingStepSendsOneErrorAndStops();
+    void secondConnectionDropsFirstLink();
+    void replyThatIsNotJsonReportsFailure();
+
+private:
+    /// Connects the facade to `simulator` and returns the module list the worker sent.
+    QJsonObject connectTo(SimulatorProcess &simulator);
+    void collectMessages();
+
+    QTemporaryDir m_config;
+    QList<QJsonObject> m_lists;
+    QStringList m_messages; ///< "title|text" of every message and error, in order
+};
+
+void tst_CrateCommands::initTestCase()
+{
+    QVERIFY(m_config.isValid());
+    qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+}
+
+void tst_CrateCommands::cleanup()
+{
+    WorkerAsync::destroyInstance();
+    m_lists.clear();
+    m_messages.clear();
+}
+
+void tst_CrateCommands::collectMessages()
+{
+    WorkerAsync *facade = WorkerAsync::instance();
+    connect(
+        facade->worker(), &WorkerProcess::deviceListUpdated, this,
+        [this](const QJsonObject &list) { m_lists << list; }, Qt::QueuedConnection);
+    connect(facade, &WorkerAsync::sendMessage, this,
+            [this](const QString &title, const QString &text) { m_messages << title + '|' + text; });
+    connect(facade, &WorkerAsync::sendErrorMessage, this,
+            [this](const QString &title, const QString &text) { m_messages << title + '|' + text; });
+}
+
+QJsonObject tst_CrateCommands::connectTo(SimulatorProcess &simulator)
+{
+    qputenv("VT4_CRATE_PORT", QByteArray::number(simulator.port()));
+    collectMessages();
+    WorkerAsync *facade = WorkerAsync::instance();
+    QSignalSpy connected(facade, &WorkerAsync::connected);
+    facade->connectToVantrel(QStringLiteral("127.0.0.1"));
+    if (!connected.wait(WaitMs) || !QTest::qWaitFor([this] { return !m_lists.isEmpty(); }, WaitMs))
+        return {};
+    return m_lists.takeFirst();
+}
+
+void tst_CrateCommands::listsModulesAndMakesDrivers()
+{
+    SimulatorProcess simulator({"--verbose-modules"});
+    QVERIFY(simulator.start());
+    const QJsonObject list = connectTo(simulator);
+    QCOMPARE(list.value("count").toInt(), 7);
+    QCOMPARE(list.value("info").toArray().size(), 7);
+    QCOMPARE(list.value("info").toArray().at(0).toObject().value("type").toString(),
+             QStringLiteral("VT4SDM0"));
+    QVERIFY(!list.contains("software_version"));
+    // Every driven module had its type string read once by its new driver.
+    QVERIFY(simulator.waitForLine(QStringLiteral("module reply 1 %1").arg(DeviceTypeGetter)));
+    QVERIFY(simulator.countLines(QStringLiteral("module reply 2 %1").arg(DeviceTypeGetter)) == 1);
+    QCOMPARE(simulator.countLines(QStringLiteral("module request 7 ")), 0);
+}
+
+void tst_CrateCommands::listsModulesOfOlderCrate()
+{
+    SimulatorProcess simulator({"--legacy"});
+    QVERIFY(simulator.start());
+    const QJsonObject list = connectTo(simulator);
+    QVERIFY(simulator.countLines(QStringLiteral("command SYST:DEVL?")) == 1);
+    QCOMPARE(list.value("software_version").toString(), QStringLiteral("<1.3.0"));
+    const QJsonArray info = list.value("info").toArray();
+    QCOMPARE(list.value("count").toInt(), info.size());
+    QVERIFY(info.size() >= 2);
+    const QJsonObject first = info.at(0).toObject();
+    QCOMPARE(first.value("address").toInt(), 1);
+    QCOMPARE(first.value("type").toString(), QStringLiteral("VT4SDM0"));
+    QCOMPARE(first.value("Description").toString(), QStringLiteral("SSPD driver, channel A"));
+    QCOMPARE(first.value("Firmware").toString(), QStringLiteral("1.4.2"));
+    QCOMPARE(first.value("UDID").toString(), QStringLiteral("5654-5344-0001-2019-0A11-0001"));
+    QCOMPARE(WorkerAsync::instance()->statusText(), QStringLiteral("Connected!!!"));
+}
+
+void tst_CrateCommands::lockAndUpdateCommands()
+{
+    SimulatorProcess simulator;
+    QVERIFY(simulator.start());
+    QVERIFY(!connectTo(simulator).isEmpty());
+    WorkerAsync *facade = WorkerAsync::instance();
+    facade->sendCommand(WorkerAsync::CommandLock, 5);
+    QVERIFY(simulator.waitForLine(QStringLiteral("command SYST:LOCK 1")));
+    facade->sendCommand(WorkerAsync::CommandLock, 0);
+    QVERIFY(simulator.waitForLine(QStringLiteral("command SYST:LOCK 0")));
+    simulator.clearLines();
+    facade->sendCommand(WorkerAsync::CommandUpdateUnit, 3);
+    QVERIFY(simulator.waitForLine(QStringLiteral("command SYST:UPDT 3")));
+    QCOMPARE(simulator.lines().filter("command ").first(), QStringLiteral("command SYST:LOCK 1"));
+    facade->sendCommand(WorkerAsync::CommandResetUnits, 0);
+    QVERIFY(simulator.waitForLine(QStringLiteral("command SYST:URES")));
+    facade->sendCommand(WorkerAsync::CommandPowerOff, 0);
+    QVERIFY(simulator.waitForLine(QStringLiteral("command SYST:POFF")));
+    QTest::qWait(100);
+    QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(", ")));
+}
+
+void tst_CrateCommands::addUnitSendsListQueryAndOneMessage()
+{
+    QTemporaryDir state;
+    SimulatorProcess simulator({"--state", state.filePath("crate.json")});
+    QVERIFY(simulator.start());
+    QVERIFY(!connectTo(simulator).isEmpty());
+    simulator.clearLines();
+    WorkerAsync::instance()->sendCommand(WorkerAsync::CommandAddUnit, 12);
+    QTRY_COMPARE_WITH_TIMEOUT(m_messages.size(), 1, WaitMs);
+    QCOMPARE(m_messages.first(), QStringLiteral("Success|Unit 12 sicessfully added"));
+    QCOMPARE(simulator.lines().filter("command "),
+             (QStringList{"command SYST:DEVL:ADD 12", "command SYST:DEVL:SAVE", "command SYST:DEVJ?"}));
+    QTRY_COMPARE_WITH_TIMEOUT(m_lists.size(), 1, WaitMs);
+
+    WorkerAsync::instance()->sendCommand(WorkerAsync::CommandRemoveUnit, 12);
+    QTRY_COMPARE_WITH_TIMEOUT(m_messages.size(), 2, WaitMs);
+    QVERIFY(m_messages.last().startsWith(QStringLiteral("Success|")));
+}
+
+void tst_CrateCommands::failingStepSendsOneErrorAndStops()
+{
+    SimulatorProcess simulator({"--fail-command", "SYST:DEVL:SAVE"});
+    QVERIFY(simulator.start());
+    QVERIFY(!connectTo(simulator).isEmpty());
+    simulator.clearLines();
+    WorkerAsync::instance()->sendCommand(WorkerAsync::CommandRemoveUnit, 2);
+    QTRY_COMPARE_WITH_TIMEOUT(m_messages.size(), 1, WaitMs);
+    QCOMPARE(m_messages.first(), QStringLiteral("Error|Error at 'SYST:DEVL:SAVE' command"));
+    QTest::qWait(600);
+    QCOMPARE(m_messages.size(), 1);
+    QCOMPARE(simulator.countLines(QStringLiteral("command SYST:DEVJ?")), 0);
+}
+
+void tst_CrateCommands::secondConnectionDropsFirstLink()
+{
+    SimulatorProcess first;
+    QVERIFY(first.start());
+    QVERIFY(!connectTo(first).isEmpty());
+
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost));
+    qputenv("VT4_CRATE_PORT", QByteArray::number(closed.serverPort()));
+    closed.close();
+    WorkerAsync *facade = WorkerAsync::instance();
+    facade->connectToVantrel(QStringLiteral("127.0.0.1"));
+    QVERIFY(first.waitForLine(QStringLiteral("disconnected"), WaitMs));
+    QTRY_COMPARE_WITH_TIMEOUT(facade->statusText(), QStringLiteral("Connection failure!"), WaitMs);
+    QVERIFY(facade->GUIEnable());
+
+    // With no crate left, crate commands are dropped without a message.
+    facade->sendCommand(WorkerAsync::CommandLock, 1);
+    QTest::qWait(100);
+    QVERIFY(m_messages.isEmpty());
+}
+
+void tst_CrateCommands::replyThatIsNotJsonReportsFailure()
+{
+    QTcpServer crate;
+    QVERIFY(crate.listen(QHostAddress::LocalHost));
+    connect(&crate, &QTcpServer::newConnection, this, [&crate] {
+        QTcpSocket *socket = crate.nextPendingConnection();
+        connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+            socket->readAll();
+            socket->write("this is not a module list\r\n");
+        });
+    });
+    qputenv("VT4_CRATE_PORT", QByteArray::number(crate.serverPort()));
+    collectMessages();
+    WorkerAsync *facade = WorkerAsync::instance();
+    facade->connectToVantrel(QStringLiteral("127.0.0.1"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_lists.size(), 1, WaitMs);
+    QVERIFY(m_lists.first().isEmpty());
+    QTRY_COMPARE(facade->statusText(), QStringLiteral("Connection failure!"));
+    QVERIFY(facade->GUIEnable());
+}
+
+QTEST_GUILESS_MAIN(tst_CrateCommands)
+#include "tst_CrateCommands.moc"
