@@ -1,0 +1,3 @@
+#include "ModelsLogging.h"
+
+Q_LOGGING_CATEGORY(lcModels, "vt.models")
