@@ -1,0 +1,3 @@
+#include "DiscoveryLogging.h"
+
+Q_LOGGING_CATEGORY(lcDiscovery, "vt.discovery")
