@@ -31,6 +31,7 @@ void AbstractDriver::removeProperty(DriverProperty_p *property)
 
 void AbstractDriver::sendMsg(quint8 command, const QByteArray &data)
 {
+    ++m_requestSerial;
     m_answered = false;
     m_timedOut = false;
     if (data.size() > MaxDataLength) {
@@ -49,10 +50,16 @@ void AbstractDriver::sendMsg(quint8 command, const QByteArray &data)
 bool AbstractDriver::waitingAnswer()
 {
     // Sleep in the event loop until the reply (socket notifier, queued dataReady) or the answer
-    // timer wakes it. A request made by work that runs in here restarts the same timer and flags,
-    // so this wait then ends with that request's outcome.
+    // timer wakes it; never spin a core.
+    const quint64 request = m_requestSerial;
     while (!m_answered && !m_timedOut)
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    if (request != m_requestSerial) {
+        // Work run in here sent another request, which reset the flags: whatever answer came
+        // belongs to that one as much as to ours, so ours is not counted as answered.
+        qCDebug(lcDrivers) << "request to" << devAddress() << "superseded during its wait";
+        return false;
+    }
     return m_answered && !m_timedOut;
 }
 

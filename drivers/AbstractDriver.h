@@ -33,7 +33,8 @@ public:
     /// than MaxDataLength is not sent and the request fails at once.
     void sendMsg(quint8 command, const QByteArray &data);
     /// Waits for the answer to the current request in the thread's event loop; true when a
-    /// message from this module arrived before the time-out.
+    /// message from this module arrived before the time-out. False as well when work run
+    /// during the wait started another request to this driver, which takes the answer over.
     bool waitingAnswer();
 
     int timeOut() const { return m_timeOutMs; }
@@ -49,6 +50,7 @@ private:
     bool m_answered = false;
     bool m_timedOut = false;
     int m_timeOutMs = DefaultTimeOutMs;
+    quint64 m_requestSerial = 0; ///< counts requests, so a wait notices one started inside it
     QTimer *m_answerTimer;
     QList<DriverProperty_p *> m_properties; ///< not owned
 };

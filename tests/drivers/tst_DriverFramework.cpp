@@ -130,6 +130,7 @@ private slots:
     void silentModuleRetries_data();
     void silentModuleRetries();
     void eventsRunDuringWait();
+    void nestedRequestSupersedesOuterWait();
     void setterAcknowledged();
     void asyncWriteRemembersValue();
     void textAcceptsAnyLength_data();
@@ -306,6 +307,22 @@ void tst_DriverFramework::eventsRunDuringWait()
     m_bench->driver.value.getValueSync(&ok, 1);
     QVERIFY(!ok);
     QVERIFY(timerRan);
+}
+
+void tst_DriverFramework::nestedRequestSupersedesOuterWait()
+{
+    // The module never answers the outer read; a timer that fires during its wait reads the text.
+    m_bench->peer.setResponder([](const ScriptedModulePeer::Request &request) {
+        return request.command == TextGet ? ScriptedModulePeer::record(Address, TextGet, "VT4SDM0")
+                                          : QByteArray();
+    });
+    bool innerOk = false;
+    QTimer::singleShot(0, [&] { m_bench->driver.text.getValueSync(&innerOk, 1); });
+    bool outerOk = true;
+    m_bench->driver.value.getValueSync(&outerOk, 1);
+    QVERIFY(innerOk);
+    QCOMPARE(m_bench->driver.text.currentValue(), QStringLiteral("VT4SDM0"));
+    QVERIFY2(!outerOk, "the inner request's answer must not count for the outer one");
 }
 
 void tst_DriverFramework::setterAcknowledged()
