@@ -37,6 +37,7 @@ private slots:
     void simulatorOnThisComputerListedAsLoopback();
     void busyCallbackPortGivesError();
     void newScanReplacesRunningScan();
+    void explicitTargetsPortsAndTimes();
 
 private:
     QString m_skipReason;
@@ -164,6 +165,29 @@ void tst_VantrelListProvider::newScanReplacesRunningScan()
     QCOMPARE(ready.size(), 1);
     QCOMPARE(error.size(), 0);
     QCOMPARE(provider.availableVantrelList(), QStringList{"127.0.0.2"});
+}
+
+void tst_VantrelListProvider::explicitTargetsPortsAndTimes()
+{
+    const quint16 discoveryPort = 19877; // the namespace is ours: any fixed ports are free
+    const quint16 callbackPort = 19878;
+    const QHostAddress loopbackBroadcast(QStringLiteral("127.255.255.255"));
+    ScriptedCrates crates({{CrateA}, {CrateB, false}});
+    crates.setCallbackPort(callbackPort);
+    QVERIFY(crates.listen(discoveryPort));
+    VantrelListProvider provider;
+    provider.setDiscoveryPort(discoveryPort);
+    provider.setCallbackPort(callbackPort);
+    provider.setBroadcastAddresses({loopbackBroadcast});
+    provider.setCollectionTime(300);
+    provider.setReadWait(60000); // longer than the test: only the end of the scan can close the silent one
+    QSignalSpy ready(&provider, &VantrelListProvider::ready);
+
+    provider.updateVantrelList();
+    QVERIFY(ready.wait(ScanTimeoutMs));
+    QCOMPARE(crates.destinations(), QList<QHostAddress>{loopbackBroadcast});
+    QCOMPARE(provider.availableVantrelList(), QStringList{"127.0.0.2"});
+    QTRY_COMPARE(crates.openCallBacks(), 0);
 }
 
 int main(int argc, char *argv[])
