@@ -1,0 +1,196 @@
+#include "ChartRangeFitter.h"
+#include "MyChartRect.h"
+#include "Settings.h"
+
+#include <QtCharts/QAreaSeries>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QXYSeries>
+#include <algorithm>
+
+namespace {
+
+/// Where a vertical fit starts, so that any point lowers the bottom and raises the top.
+constexpr double FitBottomStart = 1e20;
+constexpr double FitTopStart = 0;
+/// Sweeps draw a zero count rate at this floor; a logarithmic axis needs a wider range there.
+constexpr double CountRateFloor = 1e-5;
+constexpr double FloorBottom = 0.1;
+constexpr double FloorTop = 1;
+/// Where the histogram's horizontal fit starts, counts per second.
+constexpr double HistogramLeftStart = 1e9;
+
+QList<QPointF> pointsOf(const QAbstractSeries *series)
+{
+    const auto *xy = qobject_cast<const QXYSeries *>(series);
+    return xy ? xy->points() : QList<QPointF>();
+}
+
+/// The bars of a histogram: the upper line of an area series.
+QList<QPointF> barsOf(const QAbstractSeries *series)
+{
+    const auto *area = qobject_cast<const QAreaSeries *>(series);
+    return area && area->upperSeries() ? area->upperSeries()->points() : QList<QPointF>();
+}
+
+void setBox(MyChartRect *rect, double left, double right, double bottom, double top)
+{
+    rect->setLeft(left);
+    rect->setRight(right);
+    rect->setBottom(bottom);
+    rect->setTop(top);
+}
+
+void setAroundPoint(MyChartRect *rect, const QPointF &point)
+{
+    setBox(rect, point.x() - ChartRangeFitter::LoneMargin, point.x() + ChartRangeFitter::LoneMargin,
+           point.y() - ChartRangeFitter::LoneMargin, point.y() + ChartRangeFitter::LoneMargin);
+}
+
+bool isSingleChannel(WorkerAsync::WorkerMode mode)
+{
+    return mode == WorkerAsync::WorkerModeSspdSingleChannel ||
+           mode == WorkerAsync::WorkerModeTemperatureSingleMode;
+}
+
+} // namespace
+
+void ChartRangeFitter::follow(MyChartRect *rect, const Settings &settings, WorkerAsync::WorkerMode mode,
+                              qint64 nowMs)
+{
+    switch (mode) {
+    case WorkerAsync::WorkerModeSspdSingleChannel:
+    case WorkerAsync::WorkerModeTemperatureSingleMode:
+    case WorkerAsync::WorkerModeCpsVersTime:
+    case WorkerAsync::WorkerModeTemperatureVersTime:
+        followTime(rect, settings, mode, nowMs);
+        break;
+    case WorkerAsync::WorkerModeCpsVersCurrent:
+    case WorkerAsync::WorkerModeCpsVersTrigger:
+    case WorkerAsync::WorkerModeIVCurves:
+        followSweep(rect, settings, mode);
+        break;
+    case WorkerAsync::WorkerModeHistogram:
+        followHistogram(rect, settings);
+        break;
+    case WorkerAsync::WorkerModeAllChannels:
+    case WorkerAsync::WorkerModeNoAction:
+        break;
+    }
+}
+
+void ChartRangeFitter::followTime(MyChartRect *rect, const Settings &settings, WorkerAsync::WorkerMode mode,
+                                  qint64 nowMs)
+{
+    const QList<QAbstractSeries *> series = settings.series();
+    const double right = double(nowMs + TimeLeadMs);
+    double left = rect->left();
+    if (isSingleChannel(mode)) {
+        left = double(nowMs - SingleChannelSpanMs);
+    } else if (settings.mode() == WorkerAsync::CpsVsTimeWindowed) {
+        left = right - settings.timeWindowSize() * 1000.0;
+    } else {
+        const QList<QPointF> first = series.isEmpty() ? QList<QPointF>() : pointsOf(series.first());
+        if (!first.isEmpty() && first.first().x() > double(nowMs - FreshTraceMs))
+            left = double(nowMs - FreshTraceSpanMs);
+    }
+    rect->setLeft(left);
+    rect->setRight(right);
+    if (!settings.autoscale() && !isSingleChannel(mode))
+        return;
+
+    double bottom = FitBottomStart;
+    double top = FitTopStart;
+    bool anyVisible = false;
+    for (const QAbstractSeries *one : series) {
+        for (const QPointF &point : pointsOf(one)) {
+            if (point.x() <= left)
+                continue;
+            anyVisible = true;
+            bottom = std::min(bottom, point.y());
+            top = std::max(top, point.y());
+        }
+    }
+    // Without visible points the start values would make an upside-down range; keep the old one.
+    if (!anyVisible)
+        return;
+    if (bottom == top) {
+        bottom -= LoneMargin;
+        top += LoneMargin;
+    }
+    rect->setBottom(bottom);
+    rect->setTop(top);
+}
+
+void ChartRangeFitter::followSweep(MyChartRect *rect, const Settings &settings, WorkerAsync::WorkerMode mode)
+{
+    // The first points of the sweep decide the starting box; later ones only widen it.
+    constexpr int StartingPoints = 3;
+    const QList<QAbstractSeries *> series = settings.series();
+    QList<QPointF> collected;
+    for (const QAbstractSeries *one : series) {
+        collected += pointsOf(one).mid(0, StartingPoints);
+        if (collected.size() >= StartingPoints)
+            break;
+    }
+    if (collected.size() == 1) {
+        setAroundPoint(rect, collected.first());
+    } else if (collected.size() == 2) {
+        const QRectF box = QRectF(collected.at(0), collected.at(1)).normalized();
+        setBox(rect, box.left(), box.right(), box.top(), box.bottom());
+    } else if (collected.size() > 2) {
+        const QList<QPointF> last = pointsOf(series.last());
+        if (!last.isEmpty()) {
+            const QPointF point = last.last();
+            setBox(rect, std::min(rect->left(), point.x()), std::max(rect->right(), point.x()),
+                   std::min(rect->bottom(), point.y()), std::max(rect->top(), point.y()));
+        }
+    }
+    if (mode == WorkerAsync::WorkerModeIVCurves)
+        return;
+    if (rect->bottom() == CountRateFloor)
+        rect->setBottom(FloorBottom);
+    if (rect->top() == CountRateFloor)
+        rect->setTop(FloorTop);
+}
+
+void ChartRangeFitter::followHistogram(MyChartRect *rect, const Settings &settings)
+{
+    // Each bar is four points; the second of them is the bar's top.
+    constexpr int PointsPerBar = 4;
+    constexpr int BarTop = 1;
+    double left = HistogramLeftStart;
+    double right = 0;
+    double top = 0;
+    bool anyBars = false;
+    for (const QAbstractSeries *one : settings.series()) {
+        const QList<QPointF> bars = barsOf(one);
+        if (bars.isEmpty())
+            continue;
+        anyBars = true;
+        left = std::min(left, bars.first().x());
+        right = std::max(right, bars.last().x());
+        for (qsizetype i = BarTop; i < bars.size(); i += PointsPerBar) {
+            if (bars.at(i).y() >= top)
+                top = bars.at(i).y() + 1;
+        }
+    }
+    // Before the first bars exist the start values would make an upside-down range.
+    if (anyBars)
+        setBox(rect, left, right, 0, top);
+}
+
+void ChartRangeFitter::fitAll(MyChartRect *rect, const Settings &settings, WorkerAsync::WorkerMode mode)
+{
+    QList<QPointF> points;
+    for (const QAbstractSeries *one : settings.series())
+        points += mode == WorkerAsync::WorkerModeHistogram ? barsOf(one) : pointsOf(one);
+    if (points.size() <= 1) {
+        setAroundPoint(rect, points.value(0, QPointF(0, 0)));
+        return;
+    }
+    const auto [minX, maxX] = std::minmax_element(
+        points.cbegin(), points.cend(), [](const QPointF &a, const QPointF &b) { return a.x() < b.x(); });
+    const auto [minY, maxY] = std::minmax_element(
+        points.cbegin(), points.cend(), [](const QPointF &a, const QPointF &b) { return a.y() < b.y(); });
+    setBox(rect, minX->x(), maxX->x(), minY->y(), maxY->y());
+}

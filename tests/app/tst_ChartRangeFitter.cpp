@@ -1,0 +1,214 @@
+#include "ChartRangeFitter.h"
+#include "MyChartRect.h"
+#include "Settings.h"
+
+#include <QApplication>
+#include <QTest>
+#include <QtCharts/QAreaSeries>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QScatterSeries>
+
+using Mode = WorkerAsync::WorkerMode;
+using Points = QList<QPointF>;
+using Box = QList<double>; // left, right, bottom, top
+
+namespace {
+
+/// A fixed "now", ms since the epoch.
+constexpr qint64 Now = 1700000000000;
+
+Box boxOf(const MyChartRect &rect)
+{
+    return {rect.left(), rect.right(), rect.bottom(), rect.top()};
+}
+
+void setBox(MyChartRect &rect, const Box &box)
+{
+    rect.setLeft(box.at(0));
+    rect.setRight(box.at(1));
+    rect.setBottom(box.at(2));
+    rect.setTop(box.at(3));
+}
+
+/// Histogram bars as the facade draws them: four points per bin, the middle two at the count.
+QAreaSeries *histogram(double from, double step, const QList<int> &counts, QObject *parent)
+{
+    auto *upper = new QLineSeries(parent);
+    for (int bin = 0; bin < counts.size(); ++bin) {
+        const double low = from + (bin + 0.05) * step;
+        const double high = from + (bin + 0.95) * step;
+        upper->append(
+            {QPointF(low, 0), QPointF(low, counts.at(bin)), QPointF(high, counts.at(bin)), QPointF(high, 0)});
+    }
+    return new QAreaSeries(upper, nullptr);
+}
+
+} // namespace
+
+class tst_ChartRangeFitter : public QObject
+{
+    Q_OBJECT
+private:
+    /// The series are children of this object, handed to the settings like a screen does.
+    QObject owner;
+    Settings settings;
+    MyChartRect rect;
+
+    void showSeries(const QList<Points> &lines)
+    {
+        QList<QAbstractSeries *> list;
+        for (const Points &points : lines) {
+            auto *series = new QScatterSeries(&owner);
+            series->append(points);
+            list.append(series);
+        }
+        settings.setSeries(list);
+    }
+
+private slots:
+    void init()
+    {
+        qDeleteAll(owner.children());
+        settings.setSeries({});
+        settings.setAutoscale(true);
+        settings.setMode(WorkerAsync::CpsVsTimeWindowed);
+        settings.setTimeWindowSize(30);
+        setBox(rect, {1, 2, 3, 4});
+    }
+
+    void fitAll_data()
+    {
+        QTest::addColumn<QList<Points>>("lines");
+        QTest::addColumn<Box>("expected");
+        QTest::newRow("no points") << QList<Points>{} << Box{-10, 10, -10, 10};
+        QTest::newRow("one point") << QList<Points>{{{5, 7}}} << Box{-5, 15, -3, 17};
+        QTest::newRow("two series") << QList<Points>{{{5, 7}, {-2, 1}}, {{9, -4}}} << Box{-2, 9, -4, 7};
+    }
+    void fitAll()
+    {
+        QFETCH(QList<Points>, lines);
+        QFETCH(Box, expected);
+        showSeries(lines);
+        ChartRangeFitter::fitAll(&rect, settings, WorkerAsync::WorkerModeCpsVersCurrent);
+        QCOMPARE(boxOf(rect), expected);
+    }
+
+    void fitAllTakesTheBarsInTheHistogram()
+    {
+        auto *line = new QLineSeries(&owner);
+        line->append(-500, 1000); // not a bar: ignored in the histogram mode
+        QAreaSeries *bars = histogram(0, 100, {2, 5}, &owner);
+        bars->setParent(&owner);
+        settings.setSeries({line, bars});
+        ChartRangeFitter::fitAll(&rect, settings, WorkerAsync::WorkerModeHistogram);
+        QCOMPARE(boxOf(rect), (Box{5, 195, 0, 5}));
+    }
+
+    void followTime_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("timeAxis");
+        QTest::addColumn<bool>("autoscale");
+        QTest::addColumn<Points>("points");
+        QTest::addColumn<Box>("expected");
+        const double now = double(Now);
+        const Points trace{{now - 25000, 50}, {now - 15000, 2}, {now - 1000, 8}};
+        QTest::newRow("single channel fits the last 19.5 s")
+            << int(WorkerAsync::WorkerModeSspdSingleChannel) << int(WorkerAsync::CpsVsTimeFreeRunning)
+            << false << trace << Box{now - 19500, now + 500, 2, 8};
+        QTest::newRow("windowed") << int(WorkerAsync::WorkerModeCpsVersTime)
+                                  << int(WorkerAsync::CpsVsTimeWindowed) << true << trace
+                                  << Box{now - 29500, now + 500, 2, 50};
+        QTest::newRow("windowed without autoscale")
+            << int(WorkerAsync::WorkerModeTemperatureVersTime) << int(WorkerAsync::CpsVsTimeWindowed) << false
+            << trace << Box{now - 29500, now + 500, 3, 4};
+        QTest::newRow("free-running, fresh trace")
+            << int(WorkerAsync::WorkerModeCpsVersTime) << int(WorkerAsync::CpsVsTimeFreeRunning) << true
+            << Points{{now - 3000, 4}, {now - 1000, 6}} << Box{now - 9500, now + 500, 4, 6};
+        QTest::newRow("free-running, old trace keeps its start")
+            << int(WorkerAsync::WorkerModeCpsVersTime) << int(WorkerAsync::CpsVsTimeFreeRunning) << true
+            << trace << Box{1, now + 500, 2, 50};
+        QTest::newRow("flat trace widened")
+            << int(WorkerAsync::WorkerModeTemperatureSingleMode) << int(WorkerAsync::CpsVsTimeWindowed)
+            << false << Points{{now - 2000, 4.2}, {now - 1000, 4.2}}
+            << Box{now - 19500, now + 500, -5.8, 14.2};
+        QTest::newRow("nothing visible keeps the vertical range")
+            << int(WorkerAsync::WorkerModeSspdSingleChannel) << int(WorkerAsync::CpsVsTimeWindowed) << true
+            << Points{{now - 60000, 4}} << Box{now - 19500, now + 500, 3, 4};
+    }
+    void followTime()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, timeAxis);
+        QFETCH(bool, autoscale);
+        QFETCH(Points, points);
+        QFETCH(Box, expected);
+        settings.setMode(WorkerAsync::CpsVsTimeMode(timeAxis));
+        settings.setAutoscale(autoscale);
+        showSeries({points});
+        ChartRangeFitter::follow(&rect, settings, Mode(mode), Now);
+        QCOMPARE(boxOf(rect), expected);
+    }
+
+    void followSweep_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QList<Points>>("lines");
+        QTest::addColumn<Box>("expected");
+        QTest::newRow("first point") << int(WorkerAsync::WorkerModeCpsVersCurrent)
+                                     << QList<Points>{{{50, 20}}} << Box{40, 60, 10, 30};
+        QTest::newRow("two points") << int(WorkerAsync::WorkerModeCpsVersTrigger)
+                                    << QList<Points>{{{50, 20}, {-10, 30}}} << Box{-10, 50, 20, 30};
+        QTest::newRow("zero count rate on a log axis")
+            << int(WorkerAsync::WorkerModeCpsVersCurrent) << QList<Points>{{{50, 1e-5}, {60, 1e-5}}}
+            << Box{50, 60, 0.1, 1};
+        QTest::newRow("IV curve keeps its limits")
+            << int(WorkerAsync::WorkerModeIVCurves) << QList<Points>{{{50, 1e-5}, {60, 1e-5}}}
+            << Box{50, 60, 1e-5, 1e-5};
+        QTest::newRow("later points widen the range")
+            << int(WorkerAsync::WorkerModeCpsVersCurrent)
+            << QList<Points>{{{0, 5}, {1, 6}}, {{2, 7}, {3, 8}, {9, 0.5}}} << Box{1, 9, 0.5, 4};
+    }
+    void followSweep()
+    {
+        QFETCH(int, mode);
+        QFETCH(QList<Points>, lines);
+        QFETCH(Box, expected);
+        showSeries(lines);
+        ChartRangeFitter::follow(&rect, settings, Mode(mode), Now);
+        QCOMPARE(boxOf(rect), expected);
+    }
+
+    void followHistogram()
+    {
+        QAreaSeries *empty = histogram(0, 10, {}, &owner);
+        empty->setParent(&owner);
+        settings.setSeries({empty});
+        ChartRangeFitter::follow(&rect, settings, WorkerAsync::WorkerModeHistogram, Now);
+        QCOMPARE(boxOf(rect), (Box{1, 2, 3, 4})); // no bars yet
+
+        QAreaSeries *bars = histogram(0, 100, {3, 7, 7, 1}, &owner);
+        bars->setParent(&owner);
+        settings.setSeries({empty, bars});
+        ChartRangeFitter::follow(&rect, settings, WorkerAsync::WorkerModeHistogram, Now);
+        QCOMPARE(boxOf(rect), (Box{5, 395, 0, 8}));
+    }
+
+    void otherModesLeaveTheRange_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("all channels") << int(WorkerAsync::WorkerModeAllChannels);
+        QTest::newRow("no action") << int(WorkerAsync::WorkerModeNoAction);
+    }
+    void otherModesLeaveTheRange()
+    {
+        QFETCH(int, mode);
+        showSeries({{{0, 5}}});
+        ChartRangeFitter::follow(&rect, settings, Mode(mode), Now);
+        QCOMPARE(boxOf(rect), (Box{1, 2, 3, 4}));
+    }
+};
+
+// Chart series need the widgets application object, which QTEST_MAIN makes when widgets are linked.
+QTEST_MAIN(tst_ChartRangeFitter)
+#include "tst_ChartRangeFitter.moc"
