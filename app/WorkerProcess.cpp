@@ -2,6 +2,7 @@
 #include "AppLogging.h"
 #include "CommonDriver.h"
 #include "DriverFactory.h"
+#include "DriverHelper.h"
 #include "WorkerStatistics.h"
 #include "convertToHostAddress.h"
 #include "vtTcpSocketIOInterface.h"
@@ -10,6 +11,7 @@
 #include <QJsonDocument>
 #include <QMutexLocker>
 #include <QThread>
+#include <QTime>
 
 namespace {
 const QString ErrorTitle = QStringLiteral("Error");
@@ -19,6 +21,8 @@ const QString LegacyLineSeparator = QStringLiteral("<br>");
 const QChar LegacyFieldSeparator = QLatin1Char(':');
 constexpr int LegacyFieldCount = 3;
 constexpr int FirstReadAttempts = 100; ///< the first read of a new driver's type string
+constexpr int DeviceStatusActive = 1;  ///< "status" after a good read
+constexpr int DeviceStatusFault = 2;   ///< "status" after a failed read
 const QString CrateLineEnd = QStringLiteral("\r\n");
 
 /// The crate port; "VT4_CRATE_PORT" moves it so that tests and demos can run a simulator elsewhere.
@@ -179,6 +183,104 @@ bool WorkerProcess::execute(WorkerAsync::WorkerCommands cmd, const QVariant &par
 
 bool WorkerProcess::processMode()
 {
+    switch (m_mode) {
+    case WorkerAsync::WorkerModeAllChannels:
+        if (m_modeTimer.elapsed() >= HomePollPeriodMs) {
+            pollAllModules();
+            m_modeTimer.restart();
+        }
+        break;
+    case WorkerAsync::WorkerModeSspdSingleChannel:
+    case WorkerAsync::WorkerModeTemperatureSingleMode:
+    case WorkerAsync::WorkerModeCpsVersTime:
+    case WorkerAsync::WorkerModeTemperatureVersTime:
+    case WorkerAsync::WorkerModeHistogram:
+        if (m_timeConstMs >= 1 && m_modeTimer.elapsed() >= m_timeConstMs) {
+            pollActiveChannels();
+            m_modeTimer.restart();
+        }
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+void WorkerProcess::pollAllModules()
+{
+    for (CommonDriver *driver : std::as_const(m_drivers))
+        updateData(driver, 0);
+}
+
+void WorkerProcess::pollActiveChannels()
+{
+    const bool timeBased = m_mode == WorkerAsync::WorkerModeCpsVersTime ||
+                           m_mode == WorkerAsync::WorkerModeTemperatureVersTime ||
+                           m_mode == WorkerAsync::WorkerModeHistogram;
+    QString status;
+    for (int address : std::as_const(m_activeChannels)) {
+        CommonDriver *driver = driverByAddress(address);
+        if (!driver)
+            continue;
+        if (!updateData(driver, timeBased ? m_timeConstMs : 0))
+            return;
+        if (m_mode == WorkerAsync::WorkerModeSspdSingleChannel) {
+            // The single-channel screen follows the module's own counting period.
+            m_timeConstMs =
+                static_cast<int>(m_lastData.value(QStringLiteral("time_const")).toDouble() * 1000);
+            if (m_timeConstMs < MinSingleChannelPeriodMs) {
+                m_timeConstMs = MinSingleChannelPeriodMs;
+                return;
+            }
+        } else if (m_mode == WorkerAsync::WorkerModeCpsVersTime) {
+            status += QStringLiteral("SSPD %1: %2 cps\r\n")
+                          .arg(address)
+                          .arg(m_lastData.value(QStringLiteral("cps")).toDouble(), 0, 'f', 1);
+        } else if (m_mode == WorkerAsync::WorkerModeTemperatureVersTime) {
+            status += QStringLiteral("Temperature %1: %2 K\r\n")
+                          .arg(address)
+                          .arg(m_lastData.value(QStringLiteral("temperature")).toDouble(), 0, 'f', 2);
+        }
+    }
+    emit updatePlot();
+    if (!status.isEmpty())
+        emit setStatusText(
+            status +
+            QStringLiteral("Time: %1").arg(QTime::currentTime().toString(QStringLiteral("hh:mm:ss"))));
+}
+
+bool WorkerProcess::updateData(CommonDriver *driver, int timeConstMs)
+{
+    m_lastData.clear();
+    DriverHelper helper(driver);
+    const int address = driver->devAddress();
+    const QVariantHash fault{{QStringLiteral("status"), int(DeviceStatusFault)}};
+    QVariantMap values;
+    const int type = helper.deviceType();
+    if (type == DriverHelper::DeviceSspdM0 || type == DriverHelper::DeviceSspdM1) {
+        values = helper.getDeviceParams(1);
+        if (values.isEmpty()) {
+            emit dataReady(address, fault);
+            return false;
+        }
+        const QVariant moduleTimeConst = values.value(QStringLiteral("time_const"));
+        if (moduleTimeConst.isValid() && timeConstMs > 0 &&
+            qRound(moduleTimeConst.toDouble() * 1000) != timeConstMs) {
+            // The counter needs a whole new period at the new setting before its counts mean anything.
+            if (helper.setParameter(QStringLiteral("time_const"), timeConstMs / 1000.0, 1))
+                DriverHelper::delay(static_cast<int>(timeConstMs * TimeConstSettleFactor));
+        }
+    }
+    const QVariantMap data = helper.getDeviceData(1);
+    if (data.isEmpty()) {
+        emit dataReady(address, fault);
+        return false;
+    }
+    for (auto it = data.cbegin(); it != data.cend(); ++it)
+        values.insert(it.key(), it.value());
+    values.insert(QStringLiteral("status"), int(DeviceStatusActive));
+    m_lastData = QVariantHash(values.cbegin(), values.cend());
+    emit dataReady(address, m_lastData);
     return true;
 }
 

@@ -26,6 +26,8 @@ public:
     static constexpr int HomePollPeriodMs = 1000;     ///< mode 0 reads every module once a second
     static constexpr int IdleWaitMs = 50;             ///< sleep of the idle mode and of unset time constants
     static constexpr int StatisticsWindowMs = 5000;   ///< "VT4_WORKER_PERF" line period
+    static constexpr int MinSingleChannelPeriodMs = 10;  ///< floor of the single-channel poll period
+    static constexpr double TimeConstSettleFactor = 1.2; ///< wait after a time-constant change, in periods
 
     explicit WorkerProcess(QObject *parent = nullptr);
     ~WorkerProcess() override;
@@ -80,6 +82,11 @@ private:
     /// Runs one command; false when draining must stop for this pass.
     bool execute(WorkerAsync::WorkerCommands cmd, const QVariant &params);
     bool processMode();
+    /// Reads one module and emits dataReady; a time constant above 0 is set on the module first
+    /// when it differs. False when the module did not answer.
+    bool updateData(CommonDriver *driver, int timeConstMs);
+    void pollAllModules();
+    void pollActiveChannels();
     void waitForCommandOrPoll(int waitMs);
 
     bool vantrelRequest(const QString &command);
@@ -100,6 +107,7 @@ private:
     QElapsedTimer m_modeTimer;
     WorkerAsync::WorkerMode m_mode = WorkerAsync::WorkerModeNoAction;
     QList<int> m_activeChannels;
+    QVariantHash m_lastData; ///< values of the module read last
     int m_timeConstMs = 0;
     QWaitCondition m_queueSignal;
     quint64 m_pass = 0; ///< loop passes so far

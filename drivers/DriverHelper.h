@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QMap>
+#include <QObject>
+#include <QString>
+#include <QVariant>
+
+#include <utility>
+
+class CommonDriver;
+class EepromDataStorage;
+class SspdDriverM0;
+
+/// A calibration pair as the models carry it: (slope, intercept) or (table voltage, temperature).
+using CalibrationPair = std::pair<double, double>;
+Q_DECLARE_METATYPE(CalibrationPair)
+
+/// Flat, named access to one module: write a parameter by name, read the measured values or the
+/// counting parameters as a map, read and write the calibration constants. Made for one use on
+/// one driver by the worker and discarded; never owns the driver. Worker thread only.
+class DriverHelper : public QObject
+{
+    Q_OBJECT
+public:
+    /// Same numbering as the module list's device types.
+    enum DeviceType
+    {
+        DeviceSspdM0 = 0,
+        DeviceSspdM1 = 1,
+        DeviceTempM0 = 2,
+        DeviceTempM1 = 3,
+        DeviceOther = 4
+    };
+
+    static constexpr int OperateShortReleaseMs = 200; ///< a channel is opened this long after its switches
+
+    explicit DriverHelper(CommonDriver *driver, QObject *parent = nullptr);
+
+    int deviceType() const { return m_deviceType; }
+
+    /// Writes one named parameter synchronously with `attempts` attempts. Always true; a name
+    /// that does not apply to the driver does nothing.
+    bool setParameter(const QString &name, const QVariant &value, int attempts);
+    /// The data record as named values; empty when it could not be read.
+    QMap<QString, QVariant> getDeviceData(int attempts);
+    /// The counting parameters as named values; empty when unread or not a detector module.
+    QMap<QString, QVariant> getDeviceParams(int attempts);
+    /// "voltage" of a detector module from the cache, V; invalid for anything else.
+    QVariant getCurrentParameter(const QString &name) const;
+    /// Reads the calibration constants from the module, then returns extractEepromConst().
+    QMap<QString, QVariant> getEepromConst();
+    /// The named calibration constants from the cached records (no calibration read).
+    QMap<QString, QVariant> extractEepromConst();
+    /// Writes the calibration constants held by `storage` to the module (not yet to its EEPROM).
+    void setEepromConst(EepromDataStorage *storage, int attempts);
+    /// Makes the module keep its calibration constants over a power cycle.
+    void writeEeprom();
+
+    /// Waits `ms` milliseconds while the calling thread's events keep being delivered.
+    static void delay(int ms);
+
+private:
+    void operateSspdM0(bool on, int attempts);
+
+    CommonDriver *m_driver;
+    SspdDriverM0 *m_sspdM0 = nullptr;
+    int m_deviceType = DeviceOther;
+};
