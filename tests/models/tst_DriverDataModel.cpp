@@ -29,17 +29,6 @@ private slots:
         QCOMPARE(roles.size(), names.size());
     }
 
-    void booleanRowDefaults()
-    {
-        const ParameterItem row = ParameterItemBoolean("operate", "Commutator", true, "Temperature");
-        QCOMPARE(row.value(), QVariant(true));
-        QCOMPARE(row.type(), DriverDataModel::DriverDataTypeBool);
-        QVERIFY(row.visible());
-        QCOMPARE(row.scale(), 1.0);
-        QCOMPARE(row.precisiion(), 0);
-        QCOMPARE(row.range(), QPointF(0, 0));
-    }
-
     void rowsAsData()
     {
         DriverDataModel model;
