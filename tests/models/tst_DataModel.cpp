@@ -2,6 +2,9 @@
 #include "DataProviderList.h"
 #include "DriverDataModel.h"
 
+#include <QPointer>
+#include <QQmlComponent>
+#include <QQmlEngine>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -304,6 +307,30 @@ private slots:
         QVERIFY(!list.items().at(0).contains("selected"));
         QVERIFY(!model->setData(model->index(0), 1, selected + 1)); // no such role
         QCOMPARE(changed.size(), 1);
+    }
+
+    void servesScriptsAndOutlivesTheEngine()
+    {
+        DataProviderList list;
+        list.appendItem(module(12, DataProviderList::DeviceTypeTempM0, 0));
+        model->setList(&list);
+        qmlRegisterSingletonType<DataModel>("MyWorker", 1, 0, "DataModel", &DataModel::qmlInstance);
+        qmlRegisterUncreatableType<DriverDataModel>("MyWorker", 1, 0, "DriverData", "Access to enums only");
+        qmlRegisterType<QObject>("MyWorker", 1, 0, "Probe");
+        QPointer<DataModel> guard(model);
+        {
+            QQmlEngine engine;
+            QQmlComponent component(&engine);
+            component.setData("import MyWorker 1.0\n"
+                              "Probe { property var address: DataModel.data(0, \"address\");"
+                              " property int kind: DriverData.DriverDataTypeBool }",
+                              QUrl());
+            std::unique_ptr<QObject> probe(component.create());
+            QVERIFY2(probe, qPrintable(component.errorString()));
+            QCOMPARE(probe->property("address"), QVariant(12));
+            QCOMPARE(probe->property("kind"), QVariant(int(DriverDataModel::DriverDataTypeBool)));
+        }
+        QVERIFY(guard); // the engine must not have deleted the singleton
     }
 };
 
