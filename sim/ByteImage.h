@@ -26,4 +26,15 @@ template <typename T> std::optional<T> to(const QByteArray &bytes)
     return value;
 }
 
+/// A setter of a whole value: `apply` gets the value whose image `bytes` is, and the empty
+/// acknowledgement comes back; nothing (no acknowledgement) when the size is wrong.
+template <typename T, typename Apply> std::optional<QByteArray> apply(const QByteArray &bytes, Apply apply)
+{
+    const std::optional<T> value = to<T>(bytes);
+    if (!value)
+        return std::nullopt;
+    apply(*value);
+    return QByteArray();
+}
+
 } // namespace ByteImage

@@ -2,10 +2,10 @@
 #include "SimulatedSspdM0.h"
 
 std::unique_ptr<SimulatedModule> ModuleFactory::create(const ModuleDescription &description,
-                                                       const SimClock &clock)
+                                                       const SimClock &clock, CryostatModel &cryostat)
 {
     if (description.type.contains(QLatin1String("VT4SDM0")))
-        return std::make_unique<SimulatedSspdM0>(description, clock);
+        return std::make_unique<SimulatedSspdM0>(description, clock, cryostat);
     // SSPD M1 and the temperature modules answer the common codes until they get their models.
     return std::make_unique<SimulatedModule>(description);
 }

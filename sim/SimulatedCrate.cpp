@@ -24,7 +24,7 @@ SimulatedCrate::~SimulatedCrate() = default;
 
 void SimulatedCrate::insertModule(const ModuleDescription &description)
 {
-    std::unique_ptr<SimulatedModule> module = ModuleFactory::create(description, m_clock);
+    std::unique_ptr<SimulatedModule> module = ModuleFactory::create(description, m_clock, m_cryostat);
     const QByteArray kept = m_state.eeprom(description.udid);
     if (!kept.isEmpty())
         module->restoreEeprom(kept);

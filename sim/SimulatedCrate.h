@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CrateDescription.h"
+#include "CryostatModel.h"
 
 #include <QJsonObject>
 #include <QSet>
@@ -16,6 +17,7 @@ class SimulatedModule;
 /// and keeps the list the text commands edit. Modules in the list are built by ModuleFactory
 /// from the crate description; an address the description does not list gets the default
 /// module (an SSPD M0, CrateDescription::defaultModule), as if one were plugged in there.
+/// The crate's one cryostat stage is shared by all its modules.
 class SimulatedCrate
 {
 public:
@@ -42,6 +44,8 @@ public:
     void resetModules();
 
     QList<int> addresses() const;
+    /// The cryostat stage every detector and thermometer of the crate sits on.
+    CryostatModel &cryostat() { return m_cryostat; }
     /// The module at `address`, or null.
     SimulatedModule *module(int address) const;
 
@@ -51,6 +55,7 @@ private:
     CrateDescription m_description;
     CrateState &m_state;
     const SimClock &m_clock;
+    CryostatModel m_cryostat;
     QSet<int> m_silentAddresses;
     bool m_allSilent;
     std::map<int, std::unique_ptr<SimulatedModule>> m_modules; ///< by bus address, in address order
