@@ -3,6 +3,7 @@
 // Wire records of the SSPD driver module, modification 0. Each record travels as its
 // little-endian memory image: members naturally aligned, padding bytes included.
 
+#include "StatusByte.h"
 #include "pair_t.h"
 
 #include <QMetaType>
@@ -13,7 +14,8 @@
 
 /// Status flag byte of the module, bit 0 first. Bit-fields of an unsigned char are
 /// allocated from the least significant bit on the little-endian targets we build for.
-struct VT4SDM0_Status_t
+/// Operating: bits 1..5 read short off, amplifier, RF key, comparator, counter on.
+struct VT4SDM0_Status_t : StatusByte<VT4SDM0_Status_t, 0x3E, 0x3C>
 {
     std::uint8_t inited : 1;          ///< bit 0: module initialised
     std::uint8_t shortEnable : 1;     ///< bit 1: detector shorted
@@ -23,35 +25,7 @@ struct VT4SDM0_Status_t
     std::uint8_t counterEnable : 1;   ///< bit 5: pulse counter on
     std::uint8_t autoResetEnable : 1; ///< bit 6: automatic reset on
     std::uint8_t error : 1;           ///< bit 7: module reports an error
-
-    /// Bits 1..5 of an operating channel: short off, amplifier, RF key, comparator, counter on.
-    static constexpr std::uint8_t OperateMask = 0x3E;
-    static constexpr std::uint8_t OperateBits = 0x3C;
-
-    static VT4SDM0_Status_t fromByte(std::uint8_t byte)
-    {
-        VT4SDM0_Status_t status;
-        std::memcpy(&status, &byte, sizeof status);
-        return status;
-    }
-    std::uint8_t toByte() const
-    {
-        std::uint8_t byte;
-        std::memcpy(&byte, this, sizeof byte);
-        return byte;
-    }
-    /// True when the channel is biased and counting (short off, whole pulse chain on).
-    bool isOperating() const { return (toByte() & OperateMask) == OperateBits; }
 };
-
-inline bool operator==(const VT4SDM0_Status_t &a, const VT4SDM0_Status_t &b)
-{
-    return a.toByte() == b.toByte();
-}
-inline bool operator!=(const VT4SDM0_Status_t &a, const VT4SDM0_Status_t &b)
-{
-    return !(a == b);
-}
 
 /// All measured values in one record, 16 bytes.
 struct VT4SDM0V1_Data_t
