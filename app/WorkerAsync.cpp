@@ -1,18 +1,99 @@
 #include "WorkerAsync.h"
 #include "AppLogging.h"
+#include "ChartRangeFitter.h"
+#include "DataProviderList.h"
+#include "DriverDataModel.h"
+#include "FuzzyCompare.h"
+#include "MyChartRect.h"
+#include "Settings.h"
+#include "VantrelListProvider.h"
 #include "WorkerProcess.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QJsonArray>
 #include <QSettings>
 #include <QUrl>
+#include <QtCharts/QXYSeries>
 
 namespace {
 WorkerAsync *s_instance = nullptr;
+const QString MicroAmpere =
+    QStringLiteral("\u03BC\u0410"); // mu and the Cyrillic capital A, as the crate's tools write it
+constexpr double MicroPerUnit = 1e6;
+constexpr double MilliPerUnit = 1e3;
+constexpr int SingleChannelPollMs = 500;
 
-/// Doubles count as equal within one part in 10^12 of their size.
-bool fuzzyEqual(double a, double b)
+/// The module-list type of a type string; the later models are tested first.
+int listDeviceType(const QString &type)
 {
-    return qAbs(a - b) <= 1e-12 * qMax(qAbs(a), qAbs(b));
+    static const QList<QPair<QString, int>> models{
+        {QStringLiteral("VT4TDM1"), DataProviderList::DeviceTypeTempM1},
+        {QStringLiteral("VT4TDM0"), DataProviderList::DeviceTypeTempM0},
+        {QStringLiteral("VT4SDM1"), DataProviderList::DeviceTypeSspdM1},
+        {QStringLiteral("VT4SDM0"), DataProviderList::DeviceTypeSspdM0},
+    };
+    for (const auto &model : models) {
+        if (type.contains(model.first))
+            return model.second;
+    }
+    return DataProviderList::DeviceTypeUnknown;
+}
+
+/// The keys every module of `deviceType` starts with, after its identity, in list order.
+QList<QPair<QString, int>> initialValueKeys(int deviceType)
+{
+    static const QList<QPair<QString, int>> sspd{
+        {"current", 0},
+        {"counts", 0},
+        {"voltage", 0},
+        {"status_inite", 0},
+        {"status_shorted", 1},
+        {"status_amplifier_on", 0},
+        {"status_comparator_on", 0},
+        {"status_counter_on", 0},
+        {"status_autoreset_on", 0},
+        {"status_error", 0},
+        {"cmp_ref_level", 0},
+        {"time_const", 1},
+        {"auto_reset_threshold", 0},
+        {"auto_reset_time_out", 0},
+        {"auto_reset_counts", 0},
+        {"cps", 0},
+    };
+    switch (deviceType) {
+    case DataProviderList::DeviceTypeSspdM0:
+        return QList<QPair<QString, int>>{{"status_rfkey_to_cmp", 0}} + sspd;
+    case DataProviderList::DeviceTypeSspdM1:
+        return QList<QPair<QString, int>>{{"currentMonitor", 0}, {"status_hfmode_on", 1}} + sspd;
+    case DataProviderList::DeviceTypeTempM0:
+        return {{"temperature", 0},
+                {"pressure", 0},
+                {"temperature_sensor_current", 0},
+                {"temperature_sensor_voltage", 0},
+                {"pressure_sensor_voltage_pos", 0},
+                {"pressure_sensor_voltage_neg", 0}};
+    default:
+        return {};
+    }
+}
+
+DataProviderItem moduleItem(const QJsonObject &entry)
+{
+    DataProviderItem item;
+    item.append(QStringLiteral("address"),
+                int(static_cast<quint8>(entry.value(QLatin1String("address")).toInt(-1))));
+    for (const char *key : {"Firmware", "Hardware", "Modification", "UDID", "Description"})
+        item.append(QLatin1String(key), entry.value(QLatin1String(key)).toString());
+    item.append(QStringLiteral("restore"), false);
+    item.append(QStringLiteral("selected"), false);
+    const int type = listDeviceType(entry.value(QLatin1String("type")).toString());
+    item.append(QStringLiteral("type"), type);
+    item.append(QStringLiteral("status"), int(DataProviderList::DeviceStatusIdle));
+    item.append(QStringLiteral("operate"), false);
+    for (const auto &key : initialValueKeys(type))
+        item.append(key.first, key.second);
+    return item;
 }
 } // namespace
 
@@ -29,7 +110,9 @@ void WorkerAsync::destroyInstance()
     s_instance = nullptr;
 }
 
-WorkerAsync::WorkerAsync() : QObject(nullptr), m_worker(new WorkerProcess())
+WorkerAsync::WorkerAsync()
+    : QObject(nullptr), m_dataList(new DataProviderList(this)), m_worker(new WorkerProcess()),
+      m_settings(new Settings(this))
 {
     qRegisterMetaType<WorkerAsync::WorkerCommands>();
     qRegisterMetaType<WorkerAsync::WorkerMode>();
@@ -59,6 +142,10 @@ void WorkerAsync::connectWorker()
     connect(worker, &WorkerProcess::sweepProgress, this, &WorkerAsync::setProgress);
     connect(worker, &WorkerProcess::sweepFinished, this, &WorkerAsync::sweepFinished);
     connect(worker, &WorkerProcess::eepromUpdated, this, &WorkerAsync::eepromDataUpdated);
+    connect(worker, &WorkerProcess::dataReady, this, &WorkerAsync::updateData);
+    connect(worker, &WorkerProcess::updatePlot, this, &WorkerAsync::updatePlot);
+    connect(m_settings, &Settings::timeConstantChanged, this,
+            [this] { sendCommand(CommandSetTimeOut, m_settings->timeConstant() * MilliPerUnit); });
 }
 
 WorkerAsync::~WorkerAsync()
@@ -104,6 +191,22 @@ void WorkerAsync::setCurrentAddress(const QString &address)
     emit CurrentAddressChanged();
 }
 
+void WorkerAsync::setDataList(DataProviderList *list)
+{
+    if (!list || m_dataList == list)
+        return;
+    m_dataList = list;
+    emit dataListChanged();
+}
+
+void WorkerAsync::setSettings(Settings *settings)
+{
+    if (!settings || m_settings == settings)
+        return;
+    m_settings = settings;
+    emit settingsChanged();
+}
+
 void WorkerAsync::setStatusText(const QString &text)
 {
     if (m_statusText == text)
@@ -130,7 +233,7 @@ void WorkerAsync::setAnimationEnable(bool enable)
 
 void WorkerAsync::setProgress(double value)
 {
-    if (fuzzyEqual(m_progress, value))
+    if (vtFuzzyEqual(m_progress, value))
         return;
     m_progress = value;
     emit progressChanged();
@@ -151,6 +254,25 @@ void WorkerAsync::disconnect()
 {
     qCDebug(lcFacade) << "WorkerAsync::disconnect";
     emit disconnected();
+}
+
+void WorkerAsync::updateAvailableVantrelList()
+{
+    qCDebug(lcFacade) << "WorkerAsync::updateAvailableVantrelList";
+    setStatusText(QStringLiteral("Update available TCP/IP Devices..."));
+    setAvailableVantrels({});
+    auto *scanner = new VantrelListProvider(this);
+    connect(scanner, &VantrelListProvider::ready, this, [this, scanner] {
+        setAvailableVantrels(scanner->availableVantrelList());
+        setStatusText(QStringLiteral("%1 device(s) founded.").arg(scanner->availableVantrelList().size()));
+        setGUIEnable(true);
+    });
+    // A scan that cannot start (call-back port taken) must not leave the form disabled.
+    connect(scanner, &VantrelListProvider::error, this, [this] {
+        setStatusText(QStringLiteral("Network scan failed: the call-back port is in use."));
+        setGUIEnable(true);
+    });
+    scanner->updateVantrelList();
 }
 
 void WorkerAsync::sendCommand(WorkerAsync::WorkerCommands cmd, const QVariant &params)
@@ -176,7 +298,231 @@ void WorkerAsync::initDataList(const QJsonObject &initData)
         return;
     }
     setStatusText(QStringLiteral("Connected!!!"));
+    m_dataList->removeAll();
+    const int count = initData.value(QLatin1String("count")).toInt(-1);
+    const QJsonArray info = initData.value(QLatin1String("info")).toArray();
+    for (int i = 0; i < count && i < info.size(); ++i) {
+        if (info.at(i).isObject())
+            m_dataList->appendItem(moduleItem(info.at(i).toObject()));
+    }
     setGUIEnable(true);
+    emit m_dataList->updated();
+}
+
+MyChartRect *WorkerAsync::chartRect(WorkerMode mode)
+{
+    MyChartRect *&rect = m_chartRects[mode];
+    if (!rect)
+        rect = new MyChartRect(this);
+    return rect;
+}
+
+QString WorkerAsync::countRateText(double cps)
+{
+    return QString::asprintf("%6.4g", cps)
+        .replace(QLatin1String("e+0"), QLatin1String("e"))
+        .remove(QLatin1Char(' '));
+}
+
+void WorkerAsync::initializeGUI(WorkerMode mode)
+{
+    m_settings->setChartRect(chartRect(mode));
+    auto sweepList = m_sweepParameterLists.find(mode);
+    if (sweepList != m_sweepParameterLists.end())
+        m_settings->initializeSweepParameterModel(&sweepList.value());
+}
+
+void WorkerAsync::activateMode(WorkerMode mode)
+{
+    qCDebug(lcFacade) << "Mode:" << mode << "activated";
+    m_currentMode = mode;
+    switch (mode) {
+    case WorkerModeCpsVersTime:
+    case WorkerModeTemperatureVersTime:
+        sendCommand(CommandSetActiveChannels,
+                    QVariant::fromValue(addressesOfSeries(mode == WorkerModeCpsVersTime
+                                                              ? QStringLiteral("SSPD ")
+                                                              : QStringLiteral("Temperature"))));
+        sendCommand(CommandSetTimeOut, qRound(m_settings->timeConstant() * MilliPerUnit));
+        setStatusText(QStringLiteral("Start reading"));
+        break;
+    case WorkerModeSspdSingleChannel:
+    case WorkerModeTemperatureSingleMode:
+        sendCommand(CommandSetActiveChannels, QVariant::fromValue(QList<int>{m_settings->activeChannel()}));
+        sendCommand(CommandSetTimeOut, SingleChannelPollMs);
+        break;
+    case WorkerModeHistogram:
+        queueSweepSetup();
+        break;
+    case WorkerModeCpsVersCurrent:
+    case WorkerModeCpsVersTrigger:
+    case WorkerModeIVCurves:
+        setProgress(0);
+        setStatusText(QStringLiteral("Start Sweep process..."));
+        queueSweepSetup();
+        break;
+    default:
+        break;
+    }
+    sendCommand(CommandSetMode, int(mode));
+}
+
+void WorkerAsync::queueSweepSetup()
+{
+    m_sweepValues.clear();
+    if (const QList<ParameterItem> *items = m_settings->SweepParameterModel()->Items()) {
+        for (const ParameterItem &item : *items)
+            m_sweepValues.insert(item.name(), item.value());
+    }
+    sendCommand(CommandSetActiveChannels, QVariant::fromValue(QList<int>{m_settings->activeChannel()}));
+    sendCommand(CommandSweepParams, m_sweepValues);
+}
+
+QList<int> WorkerAsync::addressesOfSeries(const QString &prefix) const
+{
+    QList<int> addresses;
+    for (QAbstractSeries *series : m_settings->series()) {
+        if (series->name().contains(prefix))
+            addresses << series->name().remove(prefix).trimmed().toInt();
+    }
+    return addresses;
+}
+
+void WorkerAsync::deactivateMode(WorkerMode mode)
+{
+    qCDebug(lcFacade) << "Mode:" << mode << "deactivated";
+}
+
+void WorkerAsync::setParameter(int address, const QString &parameter, const QVariant &value)
+{
+    qCDebug(lcFacade) << "address" << address << ": Parameter" << parameter << ": Value" << value;
+    sendCommand(CommandFreeStyle, QVariantList{address, parameter, value});
+}
+
+void WorkerAsync::turnOnAllSelectedChannels(bool turnOn)
+{
+    for (const DataProviderItem &item : m_dataList->items()) {
+        if (item.byName(QStringLiteral("selected")).toBool())
+            setParameter(item.byName(QStringLiteral("address")).toInt(), QStringLiteral("operate"), turnOn);
+    }
+}
+
+void WorkerAsync::updateData(int address, const QVariantHash &data)
+{
+    const QList<DataProviderItem> items = m_dataList->items();
+    int index = -1;
+    for (int i = 0; i < items.size() && index < 0; ++i) {
+        if (items.at(i).byName(QStringLiteral("address")).toInt() == address)
+            index = i;
+    }
+    if (index < 0)
+        return;
+    DataProviderItem item = items.at(index);
+    for (auto it = data.cbegin(); it != data.cend(); ++it)
+        item.setValue(it.key(), it.value());
+    if (!data.isEmpty()) {
+        m_dataList->setItemAt(index, item);
+        emit m_dataList->dataUpdated(index, data.keys());
+    }
+    plotValues(address, data);
+}
+
+void WorkerAsync::plotValues(int address, const QVariantHash &data)
+{
+    const QString cps = QStringLiteral("cps");
+    const QString current = QStringLiteral("current");
+    const QString level = QStringLiteral("cmp_ref_level");
+    const qint64 nowMs = QDateTime::currentMSecsSinceEpoch();
+    switch (m_currentMode) {
+    case WorkerModeSspdSingleChannel:
+    case WorkerModeCpsVersTime:
+        if (data.contains(cps))
+            appendToTrace(seriesNamed(QStringLiteral("SSPD %1").arg(address)), nowMs,
+                          qMax(LeastCountRate, data.value(cps).toDouble()), true);
+        break;
+    case WorkerModeTemperatureSingleMode:
+    case WorkerModeTemperatureVersTime:
+        if (data.contains(QStringLiteral("temperature")))
+            appendToTrace(seriesNamed(QStringLiteral("Temperature %1").arg(address)), nowMs,
+                          data.value(QStringLiteral("temperature")).toDouble(), true);
+        break;
+    case WorkerModeCpsVersCurrent:
+        if (data.contains(cps) && data.contains(current)) {
+            const double microAmps = data.value(current).toDouble() * MicroPerUnit;
+            setStatusText(QStringLiteral("X: %1 %2\r\nY: %3 cps")
+                              .arg(microAmps, 0, 'f', 1)
+                              .arg(MicroAmpere, countRateText(data.value(cps).toDouble())));
+            appendToTrace(lastSeries(), microAmps, qMax(LeastCountRate, data.value(cps).toDouble()), false);
+        }
+        break;
+    case WorkerModeCpsVersTrigger:
+        if (data.contains(cps) && data.contains(level)) {
+            const double milliVolts = data.value(level).toDouble() * MilliPerUnit;
+            setStatusText(QStringLiteral("X: %1 mV\r\nY: %2 cps")
+                              .arg(milliVolts, 0, 'f', 1)
+                              .arg(countRateText(data.value(cps).toDouble())));
+            appendToTrace(lastSeries(), milliVolts, qMax(LeastCountRate, data.value(cps).toDouble()), false);
+        }
+        break;
+    case WorkerModeIVCurves:
+        if (data.contains(current) && data.contains(QStringLiteral("voltage"))) {
+            const double milliVolts = data.value(QStringLiteral("voltage")).toDouble() * MilliPerUnit;
+            const double microAmps = data.value(current).toDouble() * MicroPerUnit;
+            setStatusText(QStringLiteral("X: %1 mV\r\nY: %2 %3")
+                              .arg(milliVolts, 0, 'f', 1)
+                              .arg(microAmps, 0, 'f', 1)
+                              .arg(MicroAmpere));
+            appendToTrace(lastSeries(), milliVolts, microAmps, false);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+QXYSeries *WorkerAsync::seriesNamed(const QString &name) const
+{
+    for (QAbstractSeries *series : m_settings->series()) {
+        if (series->name() == name)
+            return qobject_cast<QXYSeries *>(series);
+    }
+    return nullptr;
+}
+
+QXYSeries *WorkerAsync::lastSeries() const
+{
+    const QList<QAbstractSeries *> series = m_settings->series();
+    return series.isEmpty() ? nullptr : qobject_cast<QXYSeries *>(series.last());
+}
+
+void WorkerAsync::appendToTrace(QXYSeries *series, double x, double y, bool capped)
+{
+    // A NaN or infinite point would be dropped by the chart and break the point count.
+    if (!series || !qIsFinite(x) || !qIsFinite(y))
+        return;
+    // One change per poll: the chart picks the point up with the range update that follows.
+    const bool blocked = series->blockSignals(true);
+    series->append(x, y);
+    if (capped && series->count() > SeriesPointLimit)
+        series->removePoints(0, series->count() - SeriesPointLimit);
+    series->blockSignals(blocked);
+}
+
+void WorkerAsync::updatePlot()
+{
+    if (m_currentMode == WorkerModeNoAction)
+        return;
+    MyChartRect *rect = chartRect(m_currentMode);
+    ChartRangeFitter::follow(rect, *m_settings, m_currentMode, QDateTime::currentMSecsSinceEpoch());
+    m_settings->setChartRect(rect);
+}
+
+void WorkerAsync::rescaleChartRec(WorkerMode mode)
+{
+    qCDebug(lcFacade) << "rescale chart rect";
+    MyChartRect *rect = chartRect(mode);
+    ChartRangeFitter::fitAll(rect, *m_settings, mode);
+    m_settings->setChartRect(rect);
 }
 
 void WorkerAsync::vantrelConnected()

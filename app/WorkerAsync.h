@@ -1,12 +1,20 @@
 #pragma once
 
 #include <QJsonObject>
+#include <QList>
+#include <QMap>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
 #include <QThread>
 #include <QVariant>
 
+#include "ParameterItem.h"
+
+class DataProviderList;
+class MyChartRect;
+class QXYSeries;
+class Settings;
 class WorkerProcess;
 
 /// The one object the screens talk to. Lives on the GUI thread, owns the worker thread and
@@ -14,15 +22,19 @@ class WorkerProcess;
 class WorkerAsync : public QObject
 {
     Q_OBJECT
+    Q_MOC_INCLUDE("DataProviderList.h")
+    Q_MOC_INCLUDE("Settings.h")
     Q_PROPERTY(bool GUIEnable READ GUIEnable WRITE setGUIEnable NOTIFY GUIEnableChanged)
     Q_PROPERTY(QStringList AvailableVantrels READ AvailableVantrels WRITE setAvailableVantrels NOTIFY
                    AvailableVantrelsChanged)
     Q_PROPERTY(
         QString CurrentAddress READ CurrentAddress WRITE setCurrentAddress NOTIFY CurrentAddressChanged)
+    Q_PROPERTY(DataProviderList *dataList READ dataList WRITE setDataList NOTIFY dataListChanged)
     Q_PROPERTY(QString statusText READ statusText WRITE setStatusText NOTIFY statusTextChanged)
     Q_PROPERTY(
         WorkerProducerType producerType READ producerType WRITE setProducerType NOTIFY producerTypeChanged)
     Q_PROPERTY(bool animationEnable READ animationEnable NOTIFY animationEnableChanged)
+    Q_PROPERTY(Settings *settings READ settings WRITE setSettings NOTIFY settingsChanged)
     Q_PROPERTY(double progress READ progress WRITE setProgress NOTIFY progressChanged)
     Q_PROPERTY(QString WorkerVersion READ WorkerVersion CONSTANT)
     Q_PROPERTY(bool isSystemEqualRaspberryPi READ isSystemEqualRaspberryPi CONSTANT)
@@ -86,6 +98,8 @@ public:
     static constexpr const char *SettingsApplication = "vt-deskapp";
     static constexpr const char *AddressKey = "TcpIpAddress";
     static constexpr const char *DefaultAddress = "127.000.000.001";
+    static constexpr int SeriesPointLimit = 10000; ///< points kept by a time-based trace
+    static constexpr double LeastCountRate = 1e-5; ///< drawn instead of 0 so a log axis shows it
 
     /// The process-wide facade, created without parent on first use.
     static WorkerAsync *instance();
@@ -100,12 +114,22 @@ public:
     void setAvailableVantrels(const QStringList &list);
     QString CurrentAddress() const { return m_currentAddress; }
     void setCurrentAddress(const QString &address);
+    DataProviderList *dataList() const { return m_dataList; }
+    void setDataList(DataProviderList *list);
     QString statusText() const { return m_statusText; }
     WorkerProducerType producerType() const { return m_producerType; }
     void setProducerType(WorkerProducerType type);
     bool animationEnable() const { return m_animationEnable; }
     void setAnimationEnable(bool enable);
+    Settings *settings() const { return m_settings; }
+    void setSettings(Settings *settings);
     double progress() const { return m_progress; }
+    WorkerMode currentMode() const { return m_currentMode; }
+    /// The chart range of `mode`, made on first use.
+    MyChartRect *chartRect(WorkerMode mode);
+
+    /// The count rate as the status texts show it: 4 significant digits, "e" without "+0".
+    static QString countRateText(double cps);
     QString WorkerVersion() const { return m_version; }
     bool isSystemEqualRaspberryPi() const { return m_isRaspberryPi; }
 
@@ -115,9 +139,16 @@ public:
 public slots:
     void connectToVantrel(const QString &address);
     void disconnect();
+    void updateAvailableVantrelList();
+    void activateMode(WorkerAsync::WorkerMode mode);
+    void initializeGUI(WorkerAsync::WorkerMode mode);
+    void deactivateMode(WorkerAsync::WorkerMode mode);
     void sendCommand(WorkerAsync::WorkerCommands cmd, const QVariant &params);
+    void setParameter(int address, const QString &parameter, const QVariant &value);
+    void rescaleChartRec(WorkerAsync::WorkerMode mode);
     QString currentAppPath() const;
     QString urlToPath(const QString &url) const;
+    void turnOnAllSelectedChannels(bool turnOn);
 
     void setStatusText(const QString &text);
     void setProgress(double value);
@@ -128,33 +159,51 @@ signals:
     void CurrentAddressChanged();
     void connected();
     void disconnected();
+    void dataListChanged();
     void statusTextChanged();
     void producerTypeChanged();
     void animationEnableChanged();
     void startProcess();
+    void settingsChanged();
     void progressChanged();
+    void chartViewChanged();
     void sweepFinished();
     void eepromDataUpdated();
     void sendErrorMessage(const QString &title, const QString &error);
     void sendMessage(const QString &title, const QString &message);
 
 private slots:
+    void updateData(int address, const QVariantHash &data);
+    void updatePlot();
     void initDataList(const QJsonObject &initData);
     void vantrelConnected();
 
 private:
     WorkerAsync();
     void connectWorker();
+    /// Queues the active channels and sweep values of a sweep or histogram screen.
+    void queueSweepSetup();
+    QList<int> addressesOfSeries(const QString &prefix) const;
+    QXYSeries *seriesNamed(const QString &name) const;
+    QXYSeries *lastSeries() const;
+    void appendToTrace(QXYSeries *series, double x, double y, bool capped);
+    void plotValues(int address, const QVariantHash &data);
 
     bool m_GUIEnable = true;
     QStringList m_availableVantrels;
     QString m_currentAddress;
+    DataProviderList *m_dataList;
     QString m_statusText;
     double m_progress = 0;
     WorkerProducerType m_producerType = ProducerNorvane;
     bool m_animationEnable = true;
     QThread m_workerThread;
     QPointer<WorkerProcess> m_worker;
+    Settings *m_settings;
+    WorkerMode m_currentMode = WorkerModeNoAction;
+    QVariantMap m_sweepValues;                                    ///< sent to the worker when a sweep starts
+    QMap<WorkerMode, MyChartRect *> m_chartRects;                 ///< children, one per mode
+    QMap<WorkerMode, QList<ParameterItem>> m_sweepParameterLists; ///< "Sweep Parameter:" panels
     const QString m_version = QStringLiteral("1.3.1");
     const bool m_isRaspberryPi = false;
 };

@@ -1,4 +1,9 @@
+#include "DataModel.h"
+#include "DataProviderList.h"
+#include "DriverDataModel.h"
+#include "MyChartRect.h"
 #include "ScreenshotOnConnect.h"
+#include "Settings.h"
 #include "WorkerAsync.h"
 
 #include <QApplication>
@@ -39,6 +44,7 @@ void registerQmlTypes()
 int runApplication(QApplication &app)
 {
     WorkerAsync *facade = WorkerAsync::instance();
+    DataModel::instance()->setList(facade->dataList());
     facade->setProducerType(WorkerAsync::ProducerNorvane);
     facade->setAnimationEnable(false);
     registerQmlTypes();
