@@ -59,14 +59,6 @@ public slots:
 
 private:
     void subscribeCoherenceCallbacks();
-    /// When `single` is read back, copies its value into `field` of `record`'s cached value and
-    /// publishes the record through `update`.
-    template <typename Record, typename RecordProperty, typename Single, typename Value>
-    void mirrorIntoRecord(Single *single, RecordProperty *record, Value Record::*field,
-                          void (SspdDriverM0::*update)(const Record &));
-    /// When the switch's write is acknowledged, republishes the data record with `bit` of the
-    /// cached status set to the value written.
-    void subscribeSwitch(DriverPropertyWriteOnly<bool> *single, int bit);
 
     std::unique_ptr<DriverPropertyReadOnly<VT4SDM0V1_Data_t>> m_data;
     std::unique_ptr<DriverProperty<float>> m_current;

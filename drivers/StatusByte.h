@@ -26,3 +26,14 @@ template <typename Status, std::uint8_t OperateMask, std::uint8_t OperateBits> s
     friend bool operator==(const Status &a, const Status &b) { return a.toByte() == b.toByte(); }
     friend bool operator!=(const Status &a, const Status &b) { return !(a == b); }
 };
+
+/// Status bits driven by the SSPD modules' switch properties; bit 3 is the RF key on
+/// modification 0 and the high-frequency mode on modification 1.
+namespace SspdStatusBit {
+constexpr int Short = 1;
+constexpr int Amplifier = 2;
+constexpr int RfKeyOrHighFrequency = 3;
+constexpr int CmpLatch = 4;
+constexpr int Counter = 5;
+constexpr int AutoReset = 6;
+} // namespace SspdStatusBit

@@ -1,0 +1,117 @@
+#include "SspdDriverM1.h"
+#include "SspdCoherence.h"
+
+#include <QMetaType>
+
+namespace {
+constexpr quint8 NoCommand = DriverProperty_p::NoCommand;
+
+void registerRecordMetaTypes()
+{
+    qRegisterMetaType<VT4SDM1_Status_t>();
+    qRegisterMetaType<VT4SDM1_Data_t>();
+    qRegisterMetaType<VT4SDM1_Param_t>();
+    qRegisterMetaType<VT4SDM1_EEPROM_Const_t>();
+    qRegisterMetaType<pair_t<float>>();
+}
+} // namespace
+
+SspdDriverM1::SspdDriverM1(QObject *parent)
+    : CommonDriver(parent),
+      m_data(std::make_unique<DriverPropertyReadOnly<VT4SDM1_Data_t>>(this, 16, NoCommand)),
+      m_current(std::make_unique<DriverProperty<float>>(this, 17, 18)),
+      m_currentMonitor(std::make_unique<DriverPropertyReadOnly<float>>(this, 53, NoCommand)),
+      m_voltage(std::make_unique<DriverPropertyReadOnly<float>>(this, 19, NoCommand)),
+      m_counts(std::make_unique<DriverPropertyReadOnly<float>>(this, 20, NoCommand)),
+      m_status(std::make_unique<DriverProperty<VT4SDM1_Status_t>>(this, 21, 22)),
+      m_shortEnable(std::make_unique<DriverPropertyWriteOnly<bool>>(this, NoCommand, 23)),
+      m_amplifierEnable(std::make_unique<DriverPropertyWriteOnly<bool>>(this, NoCommand, 24)),
+      m_highFrequencyModeEnable(std::make_unique<DriverPropertyWriteOnly<bool>>(this, NoCommand, 56)),
+      m_cmpLatchEnable(std::make_unique<DriverPropertyWriteOnly<bool>>(this, NoCommand, 26)),
+      m_counterEnable(std::make_unique<DriverPropertyWriteOnly<bool>>(this, NoCommand, 27)),
+      m_autoResetEnable(std::make_unique<DriverPropertyWriteOnly<bool>>(this, NoCommand, 28)),
+      m_params(std::make_unique<DriverProperty<VT4SDM1_Param_t>>(this, 29, 30)),
+      m_cmpReferenceLevel(std::make_unique<DriverProperty<float>>(this, 31, 32)),
+      m_timeConst(std::make_unique<DriverProperty<float>>(this, 33, 34)),
+      m_autoResetThreshold(std::make_unique<DriverProperty<float>>(this, 35, 36)),
+      m_autoResetTimeOut(std::make_unique<DriverProperty<float>>(this, 37, 38)),
+      m_autoResetAlarmsCounts(std::make_unique<DriverProperty<unsigned int>>(this, 39, 40)),
+      m_eepromConst(std::make_unique<DriverProperty<VT4SDM1_EEPROM_Const_t>>(this, 41, 42)),
+      m_currentAdcCoeff(std::make_unique<DriverProperty<pair_t<float>>>(this, 43, 44)),
+      m_currentMonitorAdcCoeff(std::make_unique<DriverProperty<pair_t<float>>>(this, 54, 55)),
+      m_voltageAdcCoeff(std::make_unique<DriverProperty<pair_t<float>>>(this, 45, 46)),
+      m_currentDacCoeff(std::make_unique<DriverProperty<pair_t<float>>>(this, 47, 48)),
+      m_cmpReferenceCoeff(std::make_unique<DriverProperty<pair_t<float>>>(this, 49, 50)),
+      // The module reads the coefficient with 58 and writes it with 57.
+      m_pulseWidthCoeff(std::make_unique<DriverProperty<float>>(this, 58, 57)),
+      m_PIDEnableStatus(std::make_unique<DriverProperty<bool>>(this, 51, 52))
+{
+    registerRecordMetaTypes();
+    subscribeCoherenceCallbacks();
+}
+
+// The properties are deleted here, while the driver they unlist themselves from still exists.
+SspdDriverM1::~SspdDriverM1() = default;
+
+void SspdDriverM1::updateData(const VT4SDM1_Data_t &data)
+{
+    m_data->setCurrentValue(data);
+    emit dataUpdated(data);
+}
+
+void SspdDriverM1::updateStatus(const VT4SDM1_Status_t &status)
+{
+    VT4SDM1_Data_t record = m_data->currentValue();
+    record.status = status;
+    updateData(record);
+}
+
+void SspdDriverM1::updateParams(const VT4SDM1_Param_t &params)
+{
+    m_params->setCurrentValue(params);
+    emit paramsUpdated(params);
+}
+
+void SspdDriverM1::updateEEPROM(const VT4SDM1_EEPROM_Const_t &eeprom)
+{
+    m_eepromConst->setCurrentValue(eeprom);
+    emit eepromConstUpdated(eeprom);
+}
+
+void SspdDriverM1::subscribeCoherenceCallbacks()
+{
+    using Data = VT4SDM1_Data_t;
+    using Eeprom = VT4SDM1_EEPROM_Const_t;
+    using namespace RecordCoherence;
+    const auto publishData = &SspdDriverM1::updateData;
+    const auto publishEeprom = &SspdDriverM1::updateEEPROM;
+
+    m_data->gettedSignal()->subscribe([this] {
+        const Data record = m_data->currentValue();
+        copyField(m_current.get(), record, &Data::current);
+        copyField(m_currentMonitor.get(), record, &Data::currentMonitor);
+        copyField(m_voltage.get(), record, &Data::voltage);
+        copyField(m_counts.get(), record, &Data::counts);
+        copyField(m_status.get(), record, &Data::status);
+        updateData(record);
+    });
+    SspdCoherence::subscribeShared(this);
+    // The module applies a bias current as soon as it acknowledges it.
+    mirrorOnSetted(this, publishData, m_current.get(), m_data.get(), &Data::current);
+    mirrorOnGetted(this, publishData, m_currentMonitor.get(), m_data.get(), &Data::currentMonitor);
+    mirrorSwitch(this, &SspdDriverM1::updateStatus, m_highFrequencyModeEnable.get(), m_status.get(),
+                 SspdStatusBit::RfKeyOrHighFrequency);
+
+    m_eepromConst->gettedSignal()->subscribe([this] {
+        const Eeprom record = m_eepromConst->currentValue();
+        SspdCoherence::copySharedPairs(this, record);
+        copyField(m_currentMonitorAdcCoeff.get(), record, &Eeprom::currentMonitorAdcCoeff);
+        copyField(m_pulseWidthCoeff.get(), record, &Eeprom::pulseWidthCoeff);
+        updateEEPROM(record);
+    });
+    SspdCoherence::mirrorSharedPairs(this);
+    mirrorOnGetted(this, publishEeprom, m_currentMonitorAdcCoeff.get(), m_eepromConst.get(),
+                   &Eeprom::currentMonitorAdcCoeff);
+    mirrorOnGetted(this, publishEeprom, m_pulseWidthCoeff.get(), m_eepromConst.get(),
+                   &Eeprom::pulseWidthCoeff);
+}
