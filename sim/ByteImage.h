@@ -26,6 +26,12 @@ template <typename T> std::optional<T> to(const QByteArray &bytes)
     return value;
 }
 
+/// The reply of a setter: the empty acknowledgement when the value was taken, otherwise none.
+inline std::optional<QByteArray> acknowledgement(bool taken)
+{
+    return taken ? std::optional<QByteArray>(QByteArray()) : std::nullopt;
+}
+
 /// A setter of a whole value: `apply` gets the value whose image `bytes` is, and the empty
 /// acknowledgement comes back; nothing (no acknowledgement) when the size is wrong.
 template <typename T, typename Apply> std::optional<QByteArray> apply(const QByteArray &bytes, Apply apply)

@@ -1,11 +1,20 @@
 #include "ModuleFactory.h"
 #include "SimulatedSspdM0.h"
+#include "SimulatedSspdM1.h"
+#include "SimulatedTempM0.h"
+#include "SimulatedTempM1.h"
 
 std::unique_ptr<SimulatedModule> ModuleFactory::create(const ModuleDescription &description,
                                                        const SimClock &clock, CryostatModel &cryostat)
 {
-    if (description.type.contains(QLatin1String("VT4SDM0")))
+    const auto is = [&](const char *type) { return description.type.contains(QLatin1String(type)); };
+    if (is("VT4SDM0"))
         return std::make_unique<SimulatedSspdM0>(description, clock, cryostat);
-    // SSPD M1 and the temperature modules answer the common codes until they get their models.
+    if (is("VT4SDM1"))
+        return std::make_unique<SimulatedSspdM1>(description, clock, cryostat);
+    if (is("VT4TDM0"))
+        return std::make_unique<SimulatedTempM0>(description, clock, cryostat);
+    if (is("VT4TDM1"))
+        return std::make_unique<SimulatedTempM1>(description, clock, cryostat);
     return std::make_unique<SimulatedModule>(description);
 }

@@ -15,10 +15,12 @@ bool RecordImage::setImage(const QByteArray &image)
 
 std::optional<QByteArray> RecordImage::handle(quint8 command, const QByteArray &data)
 {
+    if (command == NoCommand)
+        return std::nullopt;
     if (command == m_getter)
         return m_image;
     if (command == m_setter)
-        return setImage(data) ? std::optional<QByteArray>(QByteArray()) : std::nullopt;
+        return ByteImage::acknowledgement(setImage(data));
     for (const Field &field : m_fields) {
         if (command == field.getter)
             return m_image.mid(field.offset, field.size);

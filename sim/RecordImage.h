@@ -11,10 +11,12 @@
 /// through a getter/setter pair for the whole record and one for each field. A field is a run of
 /// bytes in the image (offset and size of the record member), so one table line describes it
 /// whatever its type. A setter with data of the wrong size changes nothing and is not
-/// acknowledged.
+/// acknowledged; a read-only record or field has the setter NoCommand.
 class RecordImage
 {
 public:
+    static constexpr quint8 NoCommand = 0xFF; ///< a getter or setter code that does not exist
+
     struct Field
     {
         quint8 getter;

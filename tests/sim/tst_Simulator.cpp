@@ -3,6 +3,7 @@
 
 #include "RawCrateClient.h"
 #include "SimulatorProcess.h"
+#include "WireValues.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -15,7 +16,8 @@
 #include <QTest>
 #include <QUdpSocket>
 
-#include <cstring>
+using WireValues::floatFrom;
+using WireValues::floatImage;
 
 namespace {
 constexpr quint8 SspdAddress = 1;       ///< first SSPD M0 module of the built-in crate
@@ -23,19 +25,6 @@ constexpr quint8 SecondSspdAddress = 2; ///< second SSPD M0 module
 constexpr quint8 MissingAddress = 99;   ///< no module there
 constexpr quint8 IdentityTypeCode = 6;
 constexpr quint8 UdidCode = 5;
-
-QByteArray floatImage(float value)
-{
-    return QByteArray(reinterpret_cast<const char *>(&value), sizeof value);
-}
-
-float floatFrom(const QByteArray &bytes)
-{
-    float value = 0;
-    if (bytes.size() == sizeof value)
-        std::memcpy(&value, bytes.constData(), sizeof value);
-    return value;
-}
 
 /// Getters whose replies do not change from run to run.
 const QList<quint8> DeterministicGetters{5, 6, 7, 8, 9, 10, 29, 41, 21};
