@@ -1,6 +1,7 @@
 // What the detector model costs the simulator: round trips of the SSPD data record (physics
 // catch-up, Poisson draw, read-out noise) against the module type string (a constant) as the
-// baseline, on one connection in the same run; and the same two as bursts of 500 pipelined requests.
+// baseline, on one connection in the same run; and the same two as bursts of 500 pipelined requests,
+// with the temperature module's data record (cryostat, thermometer noise, table look-up) beside them.
 #include "SampleStats.h"
 #include "SimulatorProcess.h"
 
@@ -10,11 +11,13 @@
 #include <QTextStream>
 
 namespace {
-constexpr char ModuleAddress = 1; ///< an SSPD M0 module of the built-in crate
-constexpr char TypeGetter = 6;    ///< reply: 3 + 7 bytes, a constant text
-constexpr char DataGetter = 16;   ///< reply: 3 + 16 bytes, drawn from the detector model
+constexpr char ModuleAddress = 1;      ///< an SSPD M0 module of the built-in crate
+constexpr char ThermometerAddress = 5; ///< the temperature M0 module of the built-in crate
+constexpr char TypeGetter = 6;         ///< reply: 3 + 7 bytes, a constant text
+constexpr char DataGetter = 16;        ///< reply: 3 + 16 bytes, drawn from the detector model
 constexpr int TypeReplyBytes = 10;
 constexpr int DataReplyBytes = 19;
+constexpr int TemperatureReplyBytes = 31; ///< 3 + 28 bytes
 constexpr int Rounds = 2000;
 constexpr int Warmup = 100;
 constexpr int Pipelined = 500;
@@ -22,11 +25,11 @@ constexpr int Bursts = 20;
 constexpr int ReplyWaitMs = 1000;
 
 /// Sends `requests` copies of the getter in one write; µs until all replies are in, -1 on time-out.
-double exchangeUs(QTcpSocket &socket, char getter, int replyBytes, int requests)
+double exchangeUs(QTcpSocket &socket, char getter, int replyBytes, int requests, char address = ModuleAddress)
 {
     QByteArray bytes;
     for (int i = 0; i < requests; ++i)
-        bytes += QByteArray() + ModuleAddress + getter + char(0);
+        bytes += QByteArray() + address + getter + char(0);
     QElapsedTimer clock;
     clock.start();
     socket.write(bytes);
@@ -38,11 +41,12 @@ double exchangeUs(QTcpSocket &socket, char getter, int replyBytes, int requests)
 }
 
 /// Per-request µs of `rounds` exchanges of `requests` pipelined getters each.
-SampleStats measure(QTcpSocket &socket, char getter, int replyBytes, int requests, int rounds)
+SampleStats measure(QTcpSocket &socket, char getter, int replyBytes, int requests, int rounds,
+                    char address = ModuleAddress)
 {
     QList<double> samples;
     for (int i = 0; i < rounds + Warmup; ++i) {
-        const double us = exchangeUs(socket, getter, replyBytes, requests) / requests;
+        const double us = exchangeUs(socket, getter, replyBytes, requests, address) / requests;
         if (us < 0)
             qFatal("no reply from the simulated module");
         if (i >= Warmup)
@@ -77,6 +81,8 @@ int main(int argc, char *argv[])
 
     const SampleStats typeBurst = measure(socket, TypeGetter, TypeReplyBytes, Pipelined, Bursts);
     const SampleStats dataBurst = measure(socket, DataGetter, DataReplyBytes, Pipelined, Bursts);
+    const SampleStats temperatureBurst =
+        measure(socket, DataGetter, TemperatureReplyBytes, Pipelined, Bursts, ThermometerAddress);
 
     QTextStream out(stdout);
     out << "simulator round trips, " << Rounds << " each\n";
@@ -93,5 +99,8 @@ int main(int argc, char *argv[])
                .arg(typeBurst.median(), 0, 'f', 2)
                .arg(dataBurst.median(), 0, 'f', 2)
                .arg(dataBurst.median() / typeBurst.median(), 0, 'f', 2);
+    out << QString("  temperature M0 data record %1 us/request, ratio to type %2\n")
+               .arg(temperatureBurst.median(), 0, 'f', 2)
+               .arg(temperatureBurst.median() / typeBurst.median(), 0, 'f', 2);
     return 0;
 }
