@@ -58,6 +58,7 @@ private slots:
     void idleThermometersReadTheColdStage();
     void heaterRelayWarmsStageAndLowersCriticalCurrent();
     void sspdM1CountsWithoutRfKey();
+    void defaultParametersSetTheCurrentsAtReboot();
 
 private:
     static bool startAndConnect(SimulatorProcess &simulator, RawCrateClient &client);
@@ -347,6 +348,24 @@ void tst_SimulatedModules::sspdM1CountsWithoutRfKey()
     // Both read-outs of the bias current agree to within their noise and offset.
     QVERIFY(qAbs(floatAt(record->data, 0) - 24e-6f) < 0.1e-6f);
     QVERIFY(qAbs(floatAt(record->data, 1) - 24e-6f) < 0.1e-6f);
+}
+
+void tst_SimulatedModules::defaultParametersSetTheCurrentsAtReboot()
+{
+    SimulatorProcess simulator;
+    RawCrateClient client;
+    QVERIFY(startAndConnect(simulator, client));
+    // Channel 1 not excited at power-on, channel 2 with twice the nominal 10 uA.
+    const QByteArray defaults = bytes({1}) + floatImage(10e-6f) + bytes({0}) + floatImage(10e-6f) +
+                                bytes({1}) + floatImage(20e-6f) + bytes({1}) + floatImage(10e-6f);
+    QVERIFY(client.request(TempM1, 47, defaults));
+    QVERIFY(client.request(TempM1, WriteEeprom));
+    QVERIFY(client.request(TempM1, 11)); // reboot
+    const auto voltages = client.request(TempM1, 21, bytes({0xFF}));
+    QVERIFY(voltages);
+    QCOMPARE(floatAt(voltages->data, 1), 0.0f);
+    QVERIFY(floatAt(voltages->data, 2) > 1.5f * floatAt(voltages->data, 0));
+    QCOMPARE(client.request(TempM1, 46)->data, defaults);
 }
 
 QTEST_GUILESS_MAIN(tst_SimulatedModules)
