@@ -3,6 +3,7 @@
 #include "CommonDriver.h"
 #include "DriverFactory.h"
 #include "DriverHelper.h"
+#include "FreeStyleParameter.h"
 #include "WorkerStatistics.h"
 #include "convertToHostAddress.h"
 #include "vtTcpSocketIOInterface.h"
@@ -145,6 +146,7 @@ bool WorkerProcess::execute(WorkerAsync::WorkerCommands cmd, const QVariant &par
             m_timeConstMs = params.toInt();
         break;
     case WorkerAsync::CommandFreeStyle:
+        applyFreeStyle(params);
         // A parameter change is followed by a mode pass before the rest of the queue runs.
         return false;
     case WorkerAsync::CommandSweepParams:
@@ -179,6 +181,20 @@ bool WorkerProcess::execute(WorkerAsync::WorkerCommands cmd, const QVariant &par
         break;
     }
     return true;
+}
+
+void WorkerProcess::applyFreeStyle(const QVariant &params)
+{
+    const QVariantList list = params.toList();
+    if (!params.canConvert<QVariantList>() || list.size() <= 2)
+        return;
+    bool addressOk = false;
+    const int address = list.at(0).toInt(&addressOk);
+    const QString name = list.at(1).toString();
+    CommonDriver *driver = addressOk ? driverByAddress(address) : nullptr;
+    if (!driver || !FreeStyleParameter::accepts(name, list.at(2)))
+        return;
+    DriverHelper(driver).setParameter(name, list.at(2), 1);
 }
 
 bool WorkerProcess::processMode()

@@ -82,6 +82,8 @@ private:
     /// Runs one command; false when draining must stop for this pass.
     bool execute(WorkerAsync::WorkerCommands cmd, const QVariant &params);
     bool processMode();
+    /// A parameter change from the screens: (address, name, value) applied through the bridge.
+    void applyFreeStyle(const QVariant &params);
     /// Reads one module and emits dataReady; a time constant above 0 is set on the module first
     /// when it differs. False when the module did not answer.
     bool updateData(CommonDriver *driver, int timeConstMs);
