@@ -1,13 +1,14 @@
 #include "DriverHelper.h"
 #include "SspdDriverM0.h"
+#include "SspdDriverM1.h"
+#include "TempDriverM0.h"
+#include "TempDriverM1.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
 
 namespace {
-constexpr std::uint8_t SspdM0OperateOnBits = 0x3C; ///< amplifier, RF key to comparator, comparator, counter
-constexpr std::uint8_t SspdM0OperateKeepMask = 0xC3;
 constexpr std::uint8_t ShortedBit = 0x02;
 constexpr int SingleAttempt = 1;
 
@@ -21,24 +22,60 @@ QVariant pairVariant(const pair_t<float> &pair)
 {
     return QVariant::fromValue(CalibrationPair(pair.first, pair.second));
 }
-} // namespace
 
-DriverHelper::DriverHelper(CommonDriver *driver, QObject *parent)
-    : QObject(parent), m_driver(driver), m_sspdM0(qobject_cast<SspdDriverM0 *>(driver))
+QString tempTableKey(int index)
 {
-    if (m_sspdM0)
-        m_deviceType = DeviceSspdM0;
+    return QStringLiteral("tempTable_%1").arg(index);
 }
 
-bool DriverHelper::setParameter(const QString &name, const QVariant &value, int attempts)
+// What sets the two SSPD modifications apart, for the templates below: the switch and the key
+// on status bit 3, and the data the record carries beyond the shared fields.
+DriverPropertyWriteOnly<bool> *bitThreeSwitch(SspdDriverM0 *d)
 {
-    if (!m_sspdM0)
-        return true;
-    SspdDriverM0 *d = m_sspdM0;
+    return d->rfKeyEnable();
+}
+DriverPropertyWriteOnly<bool> *bitThreeSwitch(SspdDriverM1 *d)
+{
+    return d->highFrequencyModeEnable();
+}
+QLatin1String bitThreeKey(const SspdDriverM0 *)
+{
+    return QLatin1String("status_rfkey_to_cmp");
+}
+QLatin1String bitThreeKey(const SspdDriverM1 *)
+{
+    return QLatin1String("status_hfmode_on");
+}
+void insertModelData(QMap<QString, QVariant> &, const VT4SDM0V1_Data_t &) {}
+void insertModelData(QMap<QString, QVariant> &values, const VT4SDM1_Data_t &data)
+{
+    values.insert(QStringLiteral("currentMonitor"), double(data.currentMonitor));
+}
+
+/// Switches a detector channel on or off. The switches always change with the detector shorted;
+/// when switching on, it is opened once they have settled.
+template <typename Sspd> void operateSspd(Sspd *d, bool on, int attempts)
+{
+    using Status = decltype(d->status()->currentValue());
+    std::uint8_t status = d->status()->currentValue().toByte();
+    status &= std::uint8_t(~Status::PulseChainBits);
+    if (on)
+        status |= Status::PulseChainBits;
+    status |= ShortedBit;
+    d->status()->setValueSync(Status::fromByte(status), nullptr, attempts);
+    if (!on)
+        return;
+    DriverHelper::delay(DriverHelper::OperateShortReleaseMs);
+    d->shortEnable()->setValueSync(false, nullptr, attempts);
+}
+
+template <typename Sspd>
+void setSspdParameter(Sspd *d, const QString &name, const QVariant &value, int attempts)
+{
     const float number = value.toFloat();
     const bool flag = value.toBool();
     if (name == QLatin1String("operate"))
-        operateSspdM0(flag, attempts);
+        operateSspd(d, flag, attempts);
     else if (name == QLatin1String("current"))
         d->current()->setValueSync(number, nullptr, attempts);
     else if (name == QLatin1String("time_const"))
@@ -53,43 +90,27 @@ bool DriverHelper::setParameter(const QString &name, const QVariant &value, int 
         d->cmpLatchEnable()->setValueSync(flag, nullptr, attempts);
     else if (name == QLatin1String("status_counter_on"))
         d->counterEnable()->setValueSync(flag, nullptr, attempts);
-    else if (name == QLatin1String("status_rfkey_to_cmp"))
-        d->rfKeyEnable()->setValueSync(flag, nullptr, attempts);
+    else if (name == bitThreeKey(d))
+        bitThreeSwitch(d)->setValueSync(flag, nullptr, attempts);
     else if (name == QLatin1String("status_autoreset_on"))
         d->autoResetEnable()->setValueSync(flag, nullptr, attempts);
     else if (name == QLatin1String("auto_reset_threshold"))
         d->autoResetThreshold()->setValueSync(number, nullptr, attempts);
     else if (name == QLatin1String("auto_reset_time_out"))
         d->autoResetTimeOut()->setValueSync(number, nullptr, attempts);
-    return true;
 }
 
-void DriverHelper::operateSspdM0(bool on, int attempts)
+template <typename Sspd> QMap<QString, QVariant> sspdData(Sspd *d, int attempts)
 {
-    std::uint8_t status = m_sspdM0->status()->currentValue().toByte();
-    status = on ? (status | SspdM0OperateOnBits) : (status & SspdM0OperateKeepMask);
-    // The switches always change with the detector shorted; it is opened once they have settled.
-    status |= ShortedBit;
-    m_sspdM0->status()->setValueSync(VT4SDM0_Status_t::fromByte(status), nullptr, attempts);
-    if (!on)
-        return;
-    delay(OperateShortReleaseMs);
-    m_sspdM0->shortEnable()->setValueSync(false, nullptr, attempts);
-}
-
-QMap<QString, QVariant> DriverHelper::getDeviceData(int attempts)
-{
-    if (!m_sspdM0)
-        return {};
     bool ok = false;
-    const VT4SDM0V1_Data_t data = m_sspdM0->data()->getValueSync(&ok, attempts);
+    const auto data = d->data()->getValueSync(&ok, attempts);
     if (!ok)
         return {};
     const std::uint8_t status = data.status.toByte();
-    const float timeConst = m_sspdM0->timeConst()->currentValue();
+    const float timeConst = d->timeConst()->currentValue();
     // Until the time constant has been read there is no rate to give.
     const float cps = timeConst > 0 ? data.counts / timeConst : 0.0f;
-    return {
+    QMap<QString, QVariant> values{
         {QStringLiteral("current"), double(data.current)},
         {QStringLiteral("voltage"), double(data.voltage)},
         {QStringLiteral("counts"), double(data.counts)},
@@ -97,21 +118,38 @@ QMap<QString, QVariant> DriverHelper::getDeviceData(int attempts)
         {QStringLiteral("status_inite"), statusBit(status, 0)},
         {QStringLiteral("status_shorted"), statusBit(status, 1)},
         {QStringLiteral("status_amplifier_on"), statusBit(status, 2)},
-        {QStringLiteral("status_rfkey_to_cmp"), statusBit(status, 3)},
+        {bitThreeKey(d), statusBit(status, 3)},
         {QStringLiteral("status_comparator_on"), statusBit(status, 4)},
         {QStringLiteral("status_counter_on"), statusBit(status, 5)},
         {QStringLiteral("status_autoreset_on"), statusBit(status, 6)},
         {QStringLiteral("status_error"), statusBit(status, 7)},
         {QStringLiteral("operate"), data.status.isOperating()},
     };
+    insertModelData(values, data);
+    return values;
 }
 
-QMap<QString, QVariant> DriverHelper::getDeviceParams(int attempts)
+QMap<QString, QVariant> tempM0Data(TempDriverM0 *d, int attempts)
 {
-    if (!m_sspdM0)
-        return {};
     bool ok = false;
-    const VT4SDM0V1_Param_t params = m_sspdM0->params()->getValueSync(&ok, attempts);
+    const VT4TDM0V1_Data_t data = d->data()->getValueSync(&ok, attempts);
+    if (!ok)
+        return {};
+    return {
+        {QStringLiteral("operate"), data.commutator},
+        {QStringLiteral("temperature"), double(data.temperature)},
+        {QStringLiteral("pressure"), double(data.pressure)},
+        {QStringLiteral("temperature_sensor_current"), double(data.tempSensorCurrent)},
+        {QStringLiteral("temperature_sensor_voltage"), double(data.tempSensorVoltage)},
+        {QStringLiteral("pressure_sensor_voltage_pos"), double(data.pressSensorVoltageP)},
+        {QStringLiteral("pressure_sensor_voltage_neg"), double(data.pressSensorVoltageN)},
+    };
+}
+
+template <typename Sspd> QMap<QString, QVariant> sspdParams(Sspd *d, int attempts)
+{
+    bool ok = false;
+    const VT4SDM0V1_Param_t params = d->params()->getValueSync(&ok, attempts);
     if (!ok)
         return {};
     return {
@@ -123,10 +161,93 @@ QMap<QString, QVariant> DriverHelper::getDeviceParams(int attempts)
     };
 }
 
+/// The four calibration pairs both SSPD modifications keep.
+template <typename Eeprom> void insertSspdPairs(QMap<QString, QVariant> &constants, const Eeprom &eeprom)
+{
+    constants.insert(QStringLiteral("Current_ADC"), pairVariant(eeprom.currentAdcCoeff));
+    constants.insert(QStringLiteral("Voltage_ADC"), pairVariant(eeprom.voltageAdcCoeff));
+    constants.insert(QStringLiteral("Current_DAC"), pairVariant(eeprom.currentDacCoeff));
+    constants.insert(QStringLiteral("Cmp_Ref_DAC"), pairVariant(eeprom.cmpReferenceCoeff));
+}
+
+void insertTempM0Constants(QMap<QString, QVariant> &constants, TempDriverM0 *d)
+{
+    const VT4TDM0V1_EEPROM_Const_t eeprom = d->eepromConst()->currentValue();
+    constants.insert(QStringLiteral("tempSensorCurrentAdc"), pairVariant(eeprom.tempSensorCurrentAdcCoeff));
+    constants.insert(QStringLiteral("tempSensorCurrentDac"), pairVariant(eeprom.tempSensorCurrentDacCoeff));
+    constants.insert(QStringLiteral("tempSensorVoltage"), pairVariant(eeprom.tempSensorVoltageCoeff));
+    constants.insert(QStringLiteral("pressSensorVoltageP"), pairVariant(eeprom.pressSensorVoltagePCoeff));
+    constants.insert(QStringLiteral("pressSensorVoltageN"), pairVariant(eeprom.pressSensorVoltageNCoeff));
+    constants.insert(QStringLiteral("pressSensorCoeffs"), pairVariant(eeprom.pressSensorCoeff));
+    const VT4TDM0V1_Temp_Table_Item_t *table = d->tempTable();
+    for (int i = 0; i < VT4TDM0_TempTablePoints; ++i)
+        constants.insert(tempTableKey(i),
+                         QVariant::fromValue(CalibrationPair(table[i].voltage, table[i].temperature)));
+}
+} // namespace
+
+DriverHelper::DriverHelper(CommonDriver *driver, QObject *parent)
+    : QObject(parent), m_driver(driver), m_sspdM0(qobject_cast<SspdDriverM0 *>(driver)),
+      m_sspdM1(qobject_cast<SspdDriverM1 *>(driver)), m_tempM0(qobject_cast<TempDriverM0 *>(driver)),
+      m_tempM1(qobject_cast<TempDriverM1 *>(driver))
+{
+    if (m_sspdM0)
+        m_deviceType = DeviceSspdM0;
+    else if (m_sspdM1)
+        m_deviceType = DeviceSspdM1;
+    else if (m_tempM0)
+        m_deviceType = DeviceTempM0;
+    else if (m_tempM1)
+        m_deviceType = DeviceTempM1;
+}
+
+bool DriverHelper::setParameter(const QString &name, const QVariant &value, int attempts)
+{
+    if (m_sspdM0)
+        setSspdParameter(m_sspdM0, name, value, attempts);
+    else if (m_sspdM1)
+        setSspdParameter(m_sspdM1, name, value, attempts);
+    else if (m_tempM0 && name == QLatin1String("operate"))
+        operateTempM0(value.toBool(), attempts);
+    else if (m_tempM0 && name == QLatin1String("temperature_sensor_current"))
+        m_tempM0->tempSensorCurrent()->setValueSync(value.toFloat(), nullptr, attempts);
+    return true;
+}
+
+void DriverHelper::operateTempM0(bool on, int attempts)
+{
+    if (m_tempM0->commutator()->currentValue() != on)
+        m_tempM0->commutator()->setValueSync(on, nullptr, attempts);
+}
+
+QMap<QString, QVariant> DriverHelper::getDeviceData(int attempts)
+{
+    if (m_sspdM0)
+        return sspdData(m_sspdM0, attempts);
+    if (m_sspdM1)
+        return sspdData(m_sspdM1, attempts);
+    if (m_tempM0)
+        return tempM0Data(m_tempM0, attempts);
+    return {};
+}
+
+QMap<QString, QVariant> DriverHelper::getDeviceParams(int attempts)
+{
+    if (m_sspdM0)
+        return sspdParams(m_sspdM0, attempts);
+    if (m_sspdM1)
+        return sspdParams(m_sspdM1, attempts);
+    return {};
+}
+
 QVariant DriverHelper::getCurrentParameter(const QString &name) const
 {
-    if (m_sspdM0 && name == QLatin1String("voltage"))
+    if (name != QLatin1String("voltage"))
+        return {};
+    if (m_sspdM0)
         return double(m_sspdM0->voltage()->currentValue());
+    if (m_sspdM1)
+        return double(m_sspdM1->voltage()->currentValue());
     return {};
 }
 
@@ -134,6 +255,12 @@ QMap<QString, QVariant> DriverHelper::getEepromConst()
 {
     if (m_sspdM0)
         m_sspdM0->eepromConst()->getValueSync(nullptr, SingleAttempt);
+    else if (m_sspdM1)
+        m_sspdM1->eepromConst()->getValueSync(nullptr, SingleAttempt);
+    else if (m_tempM0) {
+        m_tempM0->eepromConst()->getValueSync(nullptr, SingleAttempt);
+        m_tempM0->receiveTempTable();
+    }
     return extractEepromConst();
 }
 
@@ -144,13 +271,17 @@ QMap<QString, QVariant> DriverHelper::extractEepromConst()
         {QStringLiteral("type_str"), m_driver->deviceType()->getValueSync(nullptr, SingleAttempt)},
         {QStringLiteral("UDID"), m_driver->UDID()->getValueSync(nullptr, SingleAttempt).toDisplayString()},
     };
+    if (m_deviceType == DeviceSspdM0 || m_deviceType == DeviceSspdM1 || m_deviceType == DeviceTempM0)
+        constants.insert(QStringLiteral("type"), m_deviceType);
     if (m_sspdM0) {
-        const VT4SDM0V1_EEPROM_Const_t eeprom = m_sspdM0->eepromConst()->currentValue();
-        constants.insert(QStringLiteral("type"), int(DeviceSspdM0));
-        constants.insert(QStringLiteral("Current_ADC"), pairVariant(eeprom.currentAdcCoeff));
-        constants.insert(QStringLiteral("Voltage_ADC"), pairVariant(eeprom.voltageAdcCoeff));
-        constants.insert(QStringLiteral("Current_DAC"), pairVariant(eeprom.currentDacCoeff));
-        constants.insert(QStringLiteral("Cmp_Ref_DAC"), pairVariant(eeprom.cmpReferenceCoeff));
+        insertSspdPairs(constants, m_sspdM0->eepromConst()->currentValue());
+    } else if (m_sspdM1) {
+        const VT4SDM1_EEPROM_Const_t eeprom = m_sspdM1->eepromConst()->currentValue();
+        insertSspdPairs(constants, eeprom);
+        constants.insert(QStringLiteral("CurrentMonitor_ADC"), pairVariant(eeprom.currentMonitorAdcCoeff));
+        constants.insert(QStringLiteral("PulseWidth"), double(eeprom.pulseWidthCoeff));
+    } else if (m_tempM0) {
+        insertTempM0Constants(constants, m_tempM0);
     }
     return constants;
 }
@@ -164,7 +295,7 @@ void DriverHelper::setEepromConst(EepromDataStorage *storage, int attempts)
 
 void DriverHelper::writeEeprom()
 {
-    if (m_sspdM0)
+    if (m_sspdM0 || m_sspdM1 || m_tempM0)
         m_driver->writeEeprom()->executeSync(nullptr, SingleAttempt);
 }
 

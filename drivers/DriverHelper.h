@@ -10,6 +10,9 @@
 class CommonDriver;
 class EepromDataStorage;
 class SspdDriverM0;
+class SspdDriverM1;
+class TempDriverM0;
+class TempDriverM1;
 
 /// A calibration pair as the models carry it: (slope, intercept) or (table voltage, temperature).
 using CalibrationPair = std::pair<double, double>;
@@ -47,22 +50,28 @@ public:
     QMap<QString, QVariant> getDeviceParams(int attempts);
     /// "voltage" of a detector module from the cache, V; invalid for anything else.
     QVariant getCurrentParameter(const QString &name) const;
-    /// Reads the calibration constants from the module, then returns extractEepromConst().
+    /// Reads the calibration constants (and a temperature module's table) from the module, then
+    /// returns extractEepromConst().
     QMap<QString, QVariant> getEepromConst();
     /// The named calibration constants from the cached records (no calibration read).
     QMap<QString, QVariant> extractEepromConst();
     /// Writes the calibration constants held by `storage` to the module (not yet to its EEPROM).
     void setEepromConst(EepromDataStorage *storage, int attempts);
-    /// Makes the module keep its calibration constants over a power cycle.
+    /// Makes the module keep its calibration constants over a power cycle (detector modules and
+    /// the single-sensor temperature module).
     void writeEeprom();
 
     /// Waits `ms` milliseconds while the calling thread's events keep being delivered.
     static void delay(int ms);
 
 private:
-    void operateSspdM0(bool on, int attempts);
+    /// Switches the commutator only when it is not already as asked.
+    void operateTempM0(bool on, int attempts);
 
     CommonDriver *m_driver;
-    SspdDriverM0 *m_sspdM0 = nullptr;
+    SspdDriverM0 *m_sspdM0;
+    SspdDriverM1 *m_sspdM1;
+    TempDriverM0 *m_tempM0;
+    TempDriverM1 *m_tempM1;
     int m_deviceType = DeviceOther;
 };

@@ -8,6 +8,9 @@
 /// read `OperateBits`.
 template <typename Status, std::uint8_t OperateMask, std::uint8_t OperateBits> struct StatusByte
 {
+    /// Bits that switch the channel's pulse chain on; cleared together when it is switched off.
+    static constexpr std::uint8_t PulseChainBits = OperateBits;
+
     static Status fromByte(std::uint8_t byte)
     {
         Status status;
