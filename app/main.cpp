@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QQmlApplicationEngine>
 #include <QQmlEngine>
+#include <QQuickStyle>
 #include <QSurfaceFormat>
 #include <QUrl>
 
@@ -18,6 +19,9 @@ constexpr int StencilBufferBits = 8;
 constexpr int Samples = 16;
 constexpr int MainLoadFailedExitCode = -1;
 const char *const QmlModule = "MyWorker";
+// The screens' own style and theme modules live at the root of the resources.
+const char *const ScreensImportPath = "qrc:/";
+const char *const ScreensStyle = "VantrelStyle";
 
 void setDefaultSurfaceFormat()
 {
@@ -32,6 +36,8 @@ void setDefaultSurfaceFormat()
 
 void registerQmlTypes()
 {
+    qmlRegisterUncreatableType<Settings>(QmlModule, 1, 0, "Settings",
+                                         "Settings are reached through Worker.settings");
     qmlRegisterSingletonType<WorkerAsync>(
         QmlModule, 1, 0, "Worker", [](QQmlEngine *, QJSEngine *) -> QObject * {
             // The facade outlives the engine and is deleted by the program, not by QML.
@@ -39,6 +45,13 @@ void registerQmlTypes()
             QQmlEngine::setObjectOwnership(facade, QQmlEngine::CppOwnership);
             return facade;
         });
+    qmlRegisterSingletonType<DataModel>(QmlModule, 1, 0, "DataModel", &DataModel::qmlInstance);
+    qmlRegisterUncreatableType<DataProviderList>(QmlModule, 1, 0, "Datalist",
+                                                 "DataList should not be created in QML");
+    qmlRegisterUncreatableType<MyChartRect>(QmlModule, 1, 0, "MyChartRect",
+                                            "RectTime should not be created in QML");
+    qmlRegisterUncreatableMetaObject(DriverDataModel::staticMetaObject, QmlModule, 1, 0, "DriverData",
+                                     "Access to enums only");
 }
 
 int runApplication(QApplication &app)
@@ -49,7 +62,9 @@ int runApplication(QApplication &app)
     facade->setAnimationEnable(false);
     registerQmlTypes();
 
+    QQuickStyle::setStyle(QString::fromLatin1(ScreensStyle));
     QQmlApplicationEngine engine;
+    engine.addImportPath(QString::fromLatin1(ScreensImportPath));
     const QUrl mainUrl(QStringLiteral("qrc:/main.qml"));
     QObject::connect(
         &engine, &QQmlApplicationEngine::objectCreated, &app,

@@ -1,0 +1,147 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import QtQuick.Window
+import MyWorker 1.0
+import VantrelTheme
+import "logic/Address.js" as Address
+
+// Shown at start and after a disconnection: connects to the last crate on its own; when that
+// does not succeed in time, offers a form to choose another crate.
+Window {
+    id: welcome
+
+    readonly property int autoConnectDelayMs: 1000 ///< after the splash has loaded, ms
+    readonly property int connectWaitMs: 4000      ///< before the form is offered, ms
+    property bool formShown: false
+
+    /// The crate is connected; the main window takes over.
+    signal crateConnected()
+
+    function showForm() {
+        formShown = true
+        show()
+        raise()
+    }
+
+    flags: Qt.Window | Qt.FramelessWindowHint | Qt.WindowStaysOnTopHint
+    color: "transparent"
+    width: Theme.sx(640)
+    height: Theme.sy(400)
+    x: (Screen.width - width) / 2
+    y: (Screen.height - height) / 2
+    visible: true
+    title: "SNSPD Vantrel Lab"
+
+    Timer {
+        id: autoConnect
+        interval: welcome.autoConnectDelayMs
+        onTriggered: {
+            Worker.connectToVantrel(Worker.CurrentAddress)
+            connectWait.start()
+        }
+    }
+    Timer {
+        id: connectWait
+        interval: welcome.connectWaitMs
+        onTriggered: welcome.formShown = true
+    }
+    Connections {
+        target: Worker
+        function onConnected() {
+            connectWait.stop()
+            welcome.hide()
+            welcome.crateConnected()
+        }
+    }
+
+    // Carries the application font to the controls (a Window has no font of its own).
+    Pane {
+        anchors.fill: parent
+        padding: 0
+        background: null
+        font.family: Theme.fontFamily
+        font.pixelSize: Theme.normalText
+
+        Loader {
+            id: splash
+            anchors.left: parent.left
+            anchors.right: parent.right
+            anchors.top: parent.top
+            height: welcome.formShown ? parent.height * 0.34 : parent.height
+            Behavior on height { NumberAnimation { duration: 200 } }
+            sourceComponent: Worker.producerType === Worker.ProducerGlimmor ? glimmor
+                           : Worker.producerType === Worker.ProducerPinecove ? pinecove
+                           : Worker.producerType === Worker.ProducerNorvane ? norvane : neutral
+            onLoaded: autoConnect.start()
+        }
+        Component { id: norvane; Splash { maker: "NORVANE"; status: welcome.formShown ? "" : Worker.statusText } }
+        Component { id: glimmor; Splash { maker: "GLIMMOR"; accent: "#3FA9F5"; status: welcome.formShown ? "" : Worker.statusText } }
+        Component { id: pinecove; Splash { maker: "PINECOVE"; accent: "#6CBF00"; status: welcome.formShown ? "" : Worker.statusText } }
+        Component { id: neutral; Splash { status: welcome.formShown ? "" : Worker.statusText } }
+
+        Rectangle {
+            objectName: "connectionForm"
+            anchors.top: splash.bottom
+            anchors.topMargin: Theme.s(6)
+            anchors.left: parent.left
+            anchors.right: parent.right
+            anchors.bottom: parent.bottom
+            visible: welcome.formShown
+            enabled: Worker.GUIEnable
+            color: Theme.background
+            border.color: Theme.borderIdle
+            radius: Theme.s(8)
+
+            ColumnLayout {
+                anchors.fill: parent
+                anchors.margins: Theme.s(14)
+                spacing: Theme.s(8)
+
+                Label { text: "Crate address"; font.pixelSize: Theme.smallText }
+                RowLayout {
+                    Layout.fillWidth: true
+                    ComboBox {
+                        id: address
+                        objectName: "addressBox"
+                        Layout.fillWidth: true
+                        editable: true
+                        model: Worker.AvailableVantrels
+                        editText: Worker.CurrentAddress
+                        validator: RegularExpressionValidator { regularExpression: /[0-9.]{0,15}/ }
+                        onAccepted: if (Address.isIpv4(editText)) Worker.connectToVantrel(editText.trim())
+                    }
+                    Button {
+                        objectName: "refreshButton"
+                        text: "\u21BB"
+                        font.pixelSize: Theme.bigText
+                        onClicked: Worker.updateAvailableVantrelList()
+                    }
+                }
+                Label {
+                    objectName: "formStatus"
+                    Layout.fillWidth: true
+                    text: Worker.statusText
+                    font.pixelSize: Theme.smallText
+                    color: Theme.textIdle
+                }
+                Item { Layout.fillHeight: true }
+                RowLayout {
+                    Layout.fillWidth: true
+                    Button {
+                        objectName: "connectButton"
+                        Layout.fillWidth: true
+                        text: "Connect"
+                        enabled: Address.isIpv4(address.editText)
+                        onClicked: Worker.connectToVantrel(address.editText.trim())
+                    }
+                    Button {
+                        Layout.fillWidth: true
+                        text: "Close"
+                        onClicked: Qt.quit()
+                    }
+                }
+            }
+        }
+    }
+}

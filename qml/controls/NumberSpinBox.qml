@@ -1,0 +1,42 @@
+import QtQuick
+import QtQuick.Controls
+import "../logic/NumberText.js" as NumberText
+
+// Spin box for real numbers in the C locale. The value is kept as an integer count of
+// 10^-decimals steps; typed text may use "," or "." and blanks, and an entry outside
+// [minimum, maximum] is refused (the box keeps its value and reports nothing).
+SpinBox {
+    id: box
+
+    property int decimals: 1
+    property real minimum: 0
+    property real maximum: 100
+    /// The value to show (a binding to the module's value); the box follows it without
+    /// reporting an edit.
+    property real realValue: 0
+    readonly property real shownValue: value / stepScale
+    /// The operator changed the value (by typing or the arrows).
+    signal edited(real value)
+
+    readonly property real stepScale: NumberText.stepScale(decimals)
+
+    from: NumberText.toSteps(minimum, decimals)
+    to: NumberText.toSteps(maximum, decimals)
+    stepSize: 1
+    value: NumberText.toSteps(realValue, decimals)
+    editable: true
+
+    validator: RegularExpressionValidator { regularExpression: /\s*[+-]?\s*[0-9\s]*([.,][0-9\s]*)?\s*/ }
+    textFromValue: function (steps) { return NumberText.textFromSteps(steps, box.decimals) }
+    valueFromText: function (text) {
+        return NumberText.stepsFromText(text, box.decimals, box.from, box.to, box.value)
+    }
+    onValueModified: edited(shownValue)
+    // A refused entry leaves the old text in place of what was typed; later values show again.
+    Connections {
+        target: box.contentItem
+        function onEditingFinished() {
+            box.contentItem.text = Qt.binding(function () { return box.displayText })
+        }
+    }
+}

@@ -1,0 +1,121 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import VantrelTheme
+import "../controls"
+import "../logic/ModuleKinds.js" as ModuleKinds
+import "../logic/NumberText.js" as NumberText
+
+// One module of the home page's list: address, status lamp and operate switch for every
+// module, then the bias current and count rate of a detector channel or the temperature of
+// a temperature module.
+ItemDelegate {
+    id: root
+
+    property int address: 0
+    property var type: ModuleKinds.typeSspdM0
+    property var status: 0
+    property var operate: false
+    property var current: 0      ///< bias current, A
+    property var cps: undefined  ///< count rate, 1/s
+    property var temperature: undefined ///< K
+    property string description: ""
+    readonly property string kind: ModuleKinds.delegateKind(type)
+    /// A good read has come since the list was built or the module last failed.
+    property bool hasReading: false
+
+    signal parameterChanged(string name, var value)
+    signal openDriver()
+
+    onStatusChanged: {
+        var lamp = ModuleKinds.lampKind(status)
+        if (lamp === "active")
+            hasReading = true
+        else if (lamp === "fault")
+            hasReading = false
+    }
+
+    height: Theme.s(72)
+    hoverEnabled: true
+    onClicked: if (ModuleKinds.driverTab(type) !== "") openDriver()
+
+    background: Rectangle {
+        color: root.hovered ? Theme.controlBackgroundHovered : Theme.controlBackground
+        border.color: root.hovered ? Theme.borderHovered : Theme.borderIdle
+        border.width: 1
+        radius: Theme.s(4)
+    }
+
+    contentItem: RowLayout {
+        spacing: Theme.s(18)
+
+        StatusLamp { status: root.status }
+        Label {
+            Layout.preferredWidth: Theme.s(90)
+            text: "#" + root.address
+            font.pixelSize: Theme.bigText
+            font.bold: true
+            color: Theme.textHovered
+        }
+        Label {
+            Layout.preferredWidth: Theme.s(200)
+            text: root.kind === "sspd" ? "SSPD" : root.kind === "temperature" ? "Temperature" : (root.description || "Module")
+            font.pixelSize: Theme.normalText
+        }
+        Switch {
+            text: "Operate"
+            checked: Boolean(root.operate)
+            onToggled: root.parameterChanged("operate", checked)
+        }
+        Loader {
+            Layout.fillWidth: true
+            sourceComponent: root.kind === "sspd" ? sspdPart : root.kind === "temperature" ? temperaturePart : null
+        }
+        Label {
+            text: "\u203A"
+            visible: ModuleKinds.driverTab(root.type) !== ""
+            font.pixelSize: Theme.hugeText
+            color: root.hovered ? Theme.textLink : Theme.textIdle
+        }
+    }
+
+    Component {
+        id: sspdPart
+        RowLayout {
+            spacing: Theme.s(14)
+            Label { text: "Bias, \u03BCA" }
+            NumberSpinBox {
+                objectName: "biasSpinBox"
+                Layout.preferredWidth: Theme.s(210)
+                decimals: 1
+                minimum: -2500
+                maximum: 2500
+                realValue: Number(root.current) * 1e6
+                onEdited: function (microAmps) { root.parameterChanged("current", microAmps * 1e-6) }
+            }
+            Item { Layout.fillWidth: true }
+            Label {
+                objectName: "countRateText"
+                Layout.preferredWidth: Theme.s(260)
+                horizontalAlignment: Text.AlignRight
+                text: NumberText.countRateText(root.cps, root.hasReading)
+                font.pixelSize: Theme.biggestText
+                color: root.hasReading ? Theme.textHovered : Theme.textBlocked
+            }
+        }
+    }
+    Component {
+        id: temperaturePart
+        RowLayout {
+            Item { Layout.fillWidth: true }
+            Label {
+                objectName: "temperatureText"
+                Layout.preferredWidth: Theme.s(260)
+                horizontalAlignment: Text.AlignRight
+                text: NumberText.temperatureText(root.temperature, root.hasReading)
+                font.pixelSize: Theme.biggestText
+                color: root.hasReading ? Theme.textHovered : Theme.textBlocked
+            }
+        }
+    }
+}

@@ -1,0 +1,65 @@
+.pragma library
+
+// Axis arithmetic of the chart widget: padded ranges, "nice" tick intervals, series colours.
+
+var seriesColors = ["#FF4300", "#0075B9", "#FFC000", "#7E3095", "#6CBF00", "#FF0000",
+                    "#009CC3", "#FF8000", "#404EA3", "#FAE300", "#EC0082"]
+
+/// Limits used by a logarithmic axis when a limit is not positive.
+var logFallbackMin = 0.1
+var logFallbackMax = 0.2
+
+/// Rounds `value` to 1, 2, 5 or 10 x 10^e; with `round` the thresholds are 1.5, 3 and 7,
+/// otherwise the result is the next such number not below the value.
+function niceNumber(value, round) {
+    var exponent = Math.floor(Math.log10(value))
+    var fraction = value / Math.pow(10, exponent)
+    var nice
+    if (round)
+        nice = fraction < 1.5 ? 1 : fraction < 3 ? 2 : fraction < 7 ? 5 : 10
+    else
+        nice = fraction <= 1 ? 1 : fraction <= 2 ? 2 : fraction <= 5 ? 5 : 10
+    return nice * Math.pow(10, exponent)
+}
+
+/// Major tick interval of a linear axis from `min` to `max`: a ninth of the span taken up to a
+/// nice number, rounded to a nice number again. 1 for an empty or invalid span.
+function niceInterval(min, max) {
+    var span = max - min
+    if (!isFinite(span) || span <= 0)
+        return 1
+    return niceNumber(niceNumber(span, false) / 9, true)
+}
+
+/// Linear range padded by 1/18 of its span on each side.
+function padLinear(low, high) {
+    return { min: (19 * low - high) / 18, max: (19 * high - low) / 18 }
+}
+
+/// Logarithmic range padded by 1/18 of its span in decades on each side; a limit that is not
+/// positive falls back to 0.1 (low) or 0.2 (high), and the range never collapses.
+function padLog(low, high) {
+    var range
+    if (low > 0 && high > 0)
+        range = { min: Math.pow(Math.pow(low, 19) / high, 1 / 18), max: Math.pow(Math.pow(high, 19) / low, 1 / 18) }
+    else
+        range = { min: low > 0 ? low : logFallbackMin, max: high > 0 ? high : logFallbackMax }
+    // Powers of 19 overflow for very large or small limits; keep the range itself then.
+    if (!isFinite(range.min) || !isFinite(range.max) || range.min <= 0)
+        range = { min: low > 0 ? low : logFallbackMin, max: high > 0 ? high : logFallbackMax }
+    if (range.max <= range.min)
+        range.max = range.min * 2
+    return range
+}
+
+/// Colour of the n-th series of a chart (from 0), wrapping after the last.
+function seriesColor(index) {
+    return seriesColors[((index % seriesColors.length) + seriesColors.length) % seriesColors.length]
+}
+
+/// Bus address written at the end of the first "_"-separated part of a series name
+/// ("SSPD 12_sweep" gives 12); -1 when there is none.
+function channelOfSeriesName(name) {
+    var match = /(\d+)\s*$/.exec(String(name).split("_")[0])
+    return match ? Number(match[1]) : -1
+}

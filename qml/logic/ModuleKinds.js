@@ -1,0 +1,45 @@
+.pragma library
+
+// How the module list shows a module, by its "type" and "status" values.
+
+// Module types as the module list numbers them.
+var typeSspdM0 = 0
+var typeSspdM1 = 1
+var typeTempM0 = 2
+var typeTempM1 = 3
+
+// Module status values.
+var statusActive = 1
+var statusFault = 2
+
+/// "sspd", "temperature" or "other": which delegate shows a module.
+function delegateKind(type) {
+    switch (Number(type)) {
+    case typeSspdM0:
+    case typeSspdM1:
+        return "sspd"
+    case typeTempM0:
+    case typeTempM1:
+        return "temperature"
+    default:
+        return "other"
+    }
+}
+
+/// "idle", "active" or "fault": the lamp colour of a status.
+function lampKind(status) {
+    switch (Number(status)) {
+    case statusActive:
+        return "active"
+    case statusFault:
+        return "fault"
+    default:
+        return "idle"
+    }
+}
+
+/// Tab that shows one module of `type`; "" for modules without a page.
+function driverTab(type) {
+    var kind = delegateKind(type)
+    return kind === "sspd" ? "SSPD Driver" : kind === "temperature" ? "Temp Driver" : ""
+}

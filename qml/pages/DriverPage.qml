@@ -1,0 +1,98 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import QtCharts
+import MyWorker 1.0
+import VantrelTheme
+import "../controls"
+
+// One module of the active channel: its parameter panel and a live trace of its main reading.
+BasePage {
+    id: page
+
+    property string titlePrefix: ""
+    property string seriesPrefix: ""
+    property string readingKey: ""
+    property string yTitle: ""
+    property bool logYAllowed: false
+    /// Text of the main reading; "---" while there is none.
+    property var readingText: function (value, valid) { return valid ? String(value) : "---" }
+
+    readonly property int channel: Worker.settings.activeChannel
+    property var reading: undefined
+    property bool hasReading: false
+
+    function activate() {
+        Worker.initializeGUI(mode)
+        chart.removeAllSeries()
+        chart.addSeries(seriesPrefix + channel, ChartView.SeriesTypeLine)
+        Worker.settings.series = chart.seriesList
+        refreshReading()
+        Worker.activateMode(mode)
+    }
+
+    function rowOfChannel() {
+        for (var row = 0; row < DataModel.rowCount(); ++row) {
+            if (DataModel.data(row, "address") === channel)
+                return row
+        }
+        return -1
+    }
+    function refreshReading() {
+        var row = rowOfChannel()
+        var status = row < 0 ? 2 : DataModel.data(row, "status")
+        if (status === 2)
+            hasReading = false
+        else if (status === 1)
+            hasReading = true
+        reading = row < 0 ? undefined : DataModel.data(row, readingKey)
+    }
+    onChannelChanged: hasReading = false
+
+    Connections {
+        target: DataModel
+        function onDataChanged() { page.refreshReading() }
+        function onModelReset() { page.hasReading = false; page.refreshReading() }
+    }
+
+    RowLayout {
+        anchors.fill: parent
+        anchors.margins: Theme.s(16)
+        spacing: Theme.s(16)
+
+        ColumnLayout {
+            Layout.preferredWidth: Math.max(Theme.s(520), page.width * 0.36)
+            Layout.fillHeight: true
+            SectionTitle { text: page.titlePrefix + page.channel }
+            ParameterPanel {
+                objectName: "parameterPanel"
+                Layout.fillWidth: true
+                Layout.fillHeight: true
+                model: DataModel.driverModel
+                onParameterEdited: function (name, value) { Worker.setParameter(Worker.settings.activeChannel, name, value) }
+            }
+        }
+        ColumnLayout {
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            Label {
+                objectName: "readingText"
+                Layout.alignment: Qt.AlignRight
+                text: page.readingText(page.reading, page.hasReading)
+                font.pixelSize: Theme.hugeText
+                color: page.hasReading ? Theme.textHovered : Theme.textBlocked
+            }
+            ChartWidget {
+                id: chart
+                Layout.fillWidth: true
+                Layout.fillHeight: true
+                rect: Worker.settings.chartRect
+                timeAxis: true
+                padded: false
+                logYAllowed: page.logYAllowed
+                xTitle: "Time, hh:mm:ss"
+                yTitle: page.yTitle
+            }
+        }
+    }
+}

@@ -1,0 +1,93 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import MyWorker 1.0
+import VantrelTheme
+import "../controls"
+import "../delegates"
+import "../logic/ModuleKinds.js" as ModuleKinds
+
+// Every module of the crate with its live values; the start point of all other pages.
+BasePage {
+    id: page
+
+    mode: Worker.WorkerModeAllChannels
+    property bool liveCountRateShown: false
+
+    LoggingCategory { id: screensLog; name: "vt.screens" }
+
+    ColumnLayout {
+        anchors.fill: parent
+        anchors.margins: Theme.s(16)
+        spacing: Theme.s(10)
+
+        RowLayout {
+            Layout.fillWidth: true
+            SectionTitle { text: "Modules (" + moduleList.count + ")" }
+            Item { Layout.fillWidth: true }
+            Label {
+                text: Worker.statusText
+                color: Theme.textBlocked
+                font.pixelSize: Theme.smallText
+                Layout.maximumWidth: page.width / 3
+            }
+            Button {
+                id: settingsButton
+                objectName: "settingsButton"
+                text: "\u2630  Settings"
+                onClicked: settingsMenu.open()
+                Menu {
+                    id: settingsMenu
+                    y: settingsButton.height
+                    MenuItem { text: "Reconnect"; onTriggered: Worker.disconnect() }
+                    MenuItem { text: "Turn on/off all"; onTriggered: turnOnAll.open() }
+                }
+            }
+        }
+
+        ListView {
+            id: moduleList
+            objectName: "moduleList"
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            clip: true
+            spacing: Theme.s(8)
+            model: DataModel
+            boundsBehavior: Flickable.StopAtBounds
+            ScrollBar.vertical: ScrollBar {}
+
+            delegate: ModuleDelegate {
+                required property var model
+                width: ListView.view.width - Theme.s(14)
+                address: model.address
+                type: model.type
+                status: model.status
+                operate: model.operate
+                current: model.current
+                cps: model.cps
+                temperature: model.temperature
+                description: model.Description || ""
+                onParameterChanged: function (name, value) { Worker.setParameter(address, name, value) }
+                // Told once, for demos and the end-to-end test that watch the program from outside.
+                onHasReadingChanged: {
+                    if (hasReading && kind === "sspd" && !page.liveCountRateShown) {
+                        page.liveCountRateShown = true
+                        console.info(screensLog, "home page shows live values")
+                    }
+                }
+                onOpenDriver: {
+                    Worker.settings.activeChannel = address
+                    page.openOther(ModuleKinds.driverTab(type))
+                }
+            }
+            Label {
+                anchors.centerIn: parent
+                visible: moduleList.count === 0
+                text: "No modules in the crate"
+                color: Theme.textBlocked
+            }
+        }
+    }
+
+    TurnOnAllDialog { id: turnOnAll }
+}
