@@ -5,7 +5,8 @@ import VantrelTheme
 T.Switch {
     id: control
 
-    implicitWidth: Math.max(implicitBackgroundWidth, implicitContentWidth + leftPadding + rightPadding)
+    implicitWidth: Math.max(implicitBackgroundWidth, implicitIndicatorWidth + leftPadding + rightPadding,
+                            implicitContentWidth + leftPadding + rightPadding)
     implicitHeight: Math.max(implicitContentHeight, implicitIndicatorHeight) + topPadding + bottomPadding
     padding: Theme.s(6)
     spacing: Theme.s(10)

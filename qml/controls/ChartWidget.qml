@@ -48,6 +48,10 @@ Item {
         } else {
             series.width = 2
         }
+        // OpenGL drawing is much faster, but shows nothing on the software scene graph; area
+        // series cannot use it.
+        if (type !== ChartView.SeriesTypeArea)
+            series.useOpenGL = Qt.binding(function () { return chart.GraphicsInfo.api === GraphicsInfo.OpenGL })
         seriesList = seriesList.concat([series])
         return series
     }
@@ -131,8 +135,6 @@ Item {
             margins.right: Theme.s(8)
             margins.top: Theme.s(8)
             margins.bottom: 0
-            // Series drawn with OpenGL show nothing on the software scene graph.
-            useOpenGL: chart.GraphicsInfo.api === GraphicsInfo.OpenGL
 
             ValueAxis {
                 id: valueX
@@ -167,7 +169,8 @@ Item {
                 // The time axis takes the range as it is, without padding.
                 min: new Date(widget.rectLeft)
                 max: new Date(widget.rectRight)
-                tickCount: 7
+                // Room for one "hh:mm:ss" label per tick.
+                tickCount: Math.max(2, Math.min(7, Math.floor(chart.plotArea.width / Theme.s(130)) + 1))
                 titleText: widget.xTitle
                 labelsFont.pixelSize: Theme.smallText
                 titleFont.pixelSize: Theme.smallText

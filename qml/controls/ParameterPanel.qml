@@ -49,49 +49,57 @@ ListView {
             Layout.leftMargin: Theme.s(10)
             text: row.model.displayedName
         }
-        Label {
-            visible: row.model.type === DriverData.DriverDataTypeConstantDoubleFixed
-                     || row.model.type === DriverData.DriverDataTypeConstantDoublePrecision
-            Layout.preferredWidth: Theme.s(200)
-            horizontalAlignment: Text.AlignRight
-            font.pixelSize: Theme.bigText
-            text: row.model.type === DriverData.DriverDataTypeConstantDoublePrecision
-                  ? NumberText.readingText(row.shown, true, function (v) { return NumberText.formatG(v, row.model.precision) })
-                  : NumberText.readingText(row.shown, true, function (v) { return v.toFixed(row.model.precision) })
-        }
-        Loader {
-            active: row.model.type === DriverData.DriverDataTypeDouble
-            visible: active
-            Layout.preferredWidth: Theme.s(200)
-            sourceComponent: NumberSpinBox {
-                decimals: row.model.precision
-                minimum: row.low
-                maximum: row.high
-                realValue: row.shown
-                onEdited: function (value) {
-                    row.model.value = value / row.model.scale
-                    row.send(value / row.model.scale)
+        // The value or its editor, right-aligned in a column of fixed width.
+        Item {
+            Layout.preferredWidth: Theme.s(220)
+            Layout.fillHeight: true
+
+            Label {
+                anchors.fill: parent
+                visible: row.model.type === DriverData.DriverDataTypeConstantDoubleFixed
+                         || row.model.type === DriverData.DriverDataTypeConstantDoublePrecision
+                horizontalAlignment: Text.AlignRight
+                font.pixelSize: Theme.bigText
+                text: row.model.type === DriverData.DriverDataTypeConstantDoublePrecision
+                      ? NumberText.readingText(row.shown, true, function (v) { return NumberText.formatG(v, row.model.precision) })
+                      : NumberText.readingText(row.shown, true, function (v) { return v.toFixed(row.model.precision) })
+            }
+            Loader {
+                anchors.fill: parent
+                anchors.margins: Theme.s(3)
+                active: row.model.type === DriverData.DriverDataTypeDouble
+                sourceComponent: NumberSpinBox {
+                    decimals: row.model.precision
+                    minimum: row.low
+                    maximum: row.high
+                    realValue: row.shown
+                    onEdited: function (value) {
+                        row.model.value = value / row.model.scale
+                        row.send(value / row.model.scale)
+                    }
                 }
             }
-        }
-        Loader {
-            active: row.model.type === DriverData.DriverDataTypeDoubleEdited
-            visible: active
-            Layout.preferredWidth: Theme.s(200)
-            sourceComponent: RangeTextField {
-                minimum: row.low
-                maximum: row.high
-                decimals: row.model.precision
-                realValue: row.shown
-                onEdited: function (value) { row.model.value = value / row.model.scale }
+            Loader {
+                anchors.fill: parent
+                anchors.margins: Theme.s(3)
+                active: row.model.type === DriverData.DriverDataTypeDoubleEdited
+                sourceComponent: RangeTextField {
+                    minimum: row.low
+                    maximum: row.high
+                    decimals: row.model.precision
+                    realValue: row.shown
+                    onEdited: function (value) { row.model.value = value / row.model.scale }
+                }
             }
-        }
-        Switch {
-            visible: row.model.type === DriverData.DriverDataTypeBool
-            checked: Boolean(row.model.value)
-            onToggled: {
-                row.send(checked)
-                row.model.value = checked
+            Switch {
+                anchors.right: parent.right
+                anchors.verticalCenter: parent.verticalCenter
+                visible: row.model.type === DriverData.DriverDataTypeBool
+                checked: Boolean(row.model.value)
+                onToggled: {
+                    row.send(checked)
+                    row.model.value = checked
+                }
             }
         }
     }

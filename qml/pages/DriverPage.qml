@@ -61,7 +61,8 @@ BasePage {
         spacing: Theme.s(16)
 
         ColumnLayout {
-            Layout.preferredWidth: Math.max(Theme.s(520), page.width * 0.36)
+            Layout.preferredWidth: Math.max(Theme.s(560), page.width * 0.32)
+            Layout.maximumWidth: Layout.preferredWidth
             Layout.fillHeight: true
             SectionTitle { text: page.titlePrefix + page.channel }
             ParameterPanel {
