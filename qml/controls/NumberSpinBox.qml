@@ -23,7 +23,9 @@ SpinBox {
     from: NumberText.toSteps(minimum, decimals)
     to: NumberText.toSteps(maximum, decimals)
     stepSize: 1
-    value: NumberText.toSteps(realValue, decimals)
+    // Kept in step with realValue by hand: a binding would be lost at the first typed entry.
+    onRealValueChanged: value = NumberText.toSteps(realValue, decimals)
+    Component.onCompleted: value = NumberText.toSteps(realValue, decimals)
     editable: true
 
     validator: RegularExpressionValidator { regularExpression: /\s*[+-]?\s*[0-9\s]*([.,][0-9\s]*)?\s*/ }
@@ -35,8 +37,14 @@ SpinBox {
     // A refused entry leaves the old text in place of what was typed; later values show again.
     Connections {
         target: box.contentItem
+        // The typed text is taken here as well, so an entry counts however the editor ends.
         function onEditingFinished() {
-            box.contentItem.text = Qt.binding(function () { return box.displayText })
+            var steps = NumberText.stepsFromText(box.contentItem.text, box.decimals, box.from, box.to, box.value)
+            if (steps !== box.value) {
+                box.value = steps
+                box.edited(box.shownValue)
+            }
+            Qt.callLater(function () { box.contentItem.text = Qt.binding(function () { return box.displayText }) })
         }
     }
 }
