@@ -6,6 +6,7 @@
 #include "FuzzyCompare.h"
 #include "MyChartRect.h"
 #include "Settings.h"
+#include "SweepParameterLists.h"
 #include "VantrelListProvider.h"
 #include "WorkerProcess.h"
 
@@ -14,6 +15,8 @@
 #include <QJsonArray>
 #include <QSettings>
 #include <QUrl>
+#include <QtCharts/QAreaSeries>
+#include <QtCharts/QLineSeries>
 #include <QtCharts/QXYSeries>
 
 namespace {
@@ -23,6 +26,7 @@ const QString MicroAmpere =
 constexpr double MicroPerUnit = 1e6;
 constexpr double MilliPerUnit = 1e3;
 constexpr int SingleChannelPollMs = 500;
+constexpr double BarInset = 0.05; ///< gap on each side of a histogram bar, in bin widths
 
 /// The module-list type of a type string; the later models are tested first.
 int listDeviceType(const QString &type)
@@ -119,6 +123,8 @@ WorkerAsync::WorkerAsync()
 
     QSettings store(QString::fromLatin1(SettingsOrganization), QString::fromLatin1(SettingsApplication));
     setCurrentAddress(store.value(QLatin1String(AddressKey), QString::fromLatin1(DefaultAddress)).toString());
+
+    m_sweepParameterLists = SweepParameterLists::build();
 
     m_workerThread.setObjectName(QStringLiteral("WorkerThread"));
     m_worker->moveToThread(&m_workerThread);
@@ -475,9 +481,74 @@ void WorkerAsync::plotValues(int address, const QVariantHash &data)
             appendToTrace(lastSeries(), milliVolts, microAmps, false);
         }
         break;
+    case WorkerModeHistogram:
+        if (data.contains(cps)) {
+            setStatusText(QStringLiteral("cps: %1").arg(data.value(cps).toDouble(), 0, 'f', 1));
+            addToHistogram(data.value(cps).toDouble());
+        }
+        break;
     default:
         break;
     }
+}
+
+void WorkerAsync::addToHistogram(double cps)
+{
+    const QList<QAbstractSeries *> series = m_settings->series();
+    auto *histogram = series.isEmpty() ? nullptr : qobject_cast<QAreaSeries *>(series.last());
+    QLineSeries *bars = histogram ? histogram->upperSeries() : nullptr;
+    if (!bars)
+        return;
+    if (bars->count() == 0)
+        buildHistogramBars(histogram);
+    if (m_histogramBins.step == 0)
+        return;
+    const qint64 bin = qRound64((cps - m_histogramBins.from) / m_histogramBins.step);
+    if (bin < 0 || 4 * bin + 2 >= bars->count())
+        return;
+    for (const int index : {int(4 * bin + 1), int(4 * bin + 2)}) {
+        const QPointF top = bars->at(index);
+        bars->replace(index, top.x(), top.y() + 1);
+    }
+}
+
+void WorkerAsync::buildHistogramBars(QAreaSeries *histogram)
+{
+    m_histogramBins = {};
+    if (const QList<ParameterItem> *items = m_settings->SweepParameterModel()->Items()) {
+        for (const ParameterItem &item : *items) {
+            if (item.name() == QLatin1String("from"))
+                m_histogramBins.from = item.value().toDouble();
+            else if (item.name() == QLatin1String("to"))
+                m_histogramBins.to = item.value().toDouble();
+            else if (item.name() == QLatin1String("step"))
+                m_histogramBins.step = item.value().toDouble();
+        }
+    }
+    const double from = m_histogramBins.from;
+    const double step = m_histogramBins.step;
+    if (step == 0 || !qIsFinite(step) || !qIsFinite(from))
+        return;
+    const qint64 bins = qRound64((m_histogramBins.to - from) / step);
+    // Each bin is four points; beyond this a chart would stall the screen or exhaust memory.
+    if (bins <= 0 || bins > MaxHistogramBins) {
+        setStatusText(QStringLiteral("Histogram range holds %1 bins; at most %2 can be shown.")
+                          .arg(bins)
+                          .arg(MaxHistogramBins));
+        return;
+    }
+    QList<QPointF> points;
+    points.reserve(int(4 * bins));
+    for (qint64 j = 0; j < bins; ++j) {
+        const double left = from + (j + BarInset) * step;
+        const double right = from + (j + 1 - BarInset) * step;
+        points << QPointF(left, 0) << QPointF(left, 0) << QPointF(right, 0) << QPointF(right, 0);
+    }
+    histogram->upperSeries()->replace(points);
+    auto *baseline = new QLineSeries(histogram);
+    baseline->append(from + BarInset * step, 0);
+    baseline->append(from + (bins - BarInset) * step, 0);
+    histogram->setLowerSeries(baseline);
 }
 
 QXYSeries *WorkerAsync::seriesNamed(const QString &name) const

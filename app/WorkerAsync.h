@@ -13,6 +13,7 @@
 
 class DataProviderList;
 class MyChartRect;
+class QAreaSeries;
 class QXYSeries;
 class Settings;
 class WorkerProcess;
@@ -100,6 +101,7 @@ public:
     static constexpr const char *DefaultAddress = "127.000.000.001";
     static constexpr int SeriesPointLimit = 10000; ///< points kept by a time-based trace
     static constexpr double LeastCountRate = 1e-5; ///< drawn instead of 0 so a log axis shows it
+    static constexpr qint64 MaxHistogramBins = 10000;
 
     /// The process-wide facade, created without parent on first use.
     static WorkerAsync *instance();
@@ -188,6 +190,9 @@ private:
     QXYSeries *lastSeries() const;
     void appendToTrace(QXYSeries *series, double x, double y, bool capped);
     void plotValues(int address, const QVariantHash &data);
+    /// Raises the bar of the bin `cps` falls in; builds the bars first when there are none.
+    void addToHistogram(double cps);
+    void buildHistogramBars(QAreaSeries *histogram);
 
     bool m_GUIEnable = true;
     QStringList m_availableVantrels;
@@ -204,6 +209,13 @@ private:
     QVariantMap m_sweepValues;                                    ///< sent to the worker when a sweep starts
     QMap<WorkerMode, MyChartRect *> m_chartRects;                 ///< children, one per mode
     QMap<WorkerMode, QList<ParameterItem>> m_sweepParameterLists; ///< "Sweep Parameter:" panels
+    /// Bins of the histogram bars in force, counts per second; kept until the bars are rebuilt.
+    struct HistogramBins
+    {
+        double from = 0;
+        double to = 0;
+        double step = 0;
+    } m_histogramBins;
     const QString m_version = QStringLiteral("1.3.1");
     const bool m_isRaspberryPi = false;
 };

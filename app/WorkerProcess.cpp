@@ -7,6 +7,7 @@
 #include "WorkerStatistics.h"
 #include "convertToHostAddress.h"
 #include "vtTcpSocketIOInterface.h"
+#include "СSweepParameters.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -24,6 +25,9 @@ constexpr int LegacyFieldCount = 3;
 constexpr int FirstReadAttempts = 100; ///< the first read of a new driver's type string
 constexpr int DeviceStatusActive = 1;  ///< "status" after a good read
 constexpr int DeviceStatusFault = 2;   ///< "status" after a failed read
+constexpr int PreparationAttempts = 5; ///< writes that set a module up for a sweep
+constexpr int SweepSettleMs = 1000;    ///< wait before a count-rate sweep switches the channel on
+constexpr double SweepComplete = 100;  ///< percent
 const QString CrateLineEnd = QStringLiteral("\r\n");
 
 /// The crate port; "VT4_CRATE_PORT" moves it so that tests and demos can run a simulator elsewhere.
@@ -134,8 +138,10 @@ bool WorkerProcess::execute(WorkerAsync::WorkerCommands cmd, const QVariant &par
             commandConnect(params.toString());
         break;
     case WorkerAsync::CommandSetMode:
-        if (params.canConvert<int>())
+        if (params.canConvert<int>()) {
             m_mode = static_cast<WorkerAsync::WorkerMode>(params.toInt());
+            prepareSweep();
+        }
         break;
     case WorkerAsync::CommandSetActiveChannels:
         if (params.canConvert<QList<int>>())
@@ -206,6 +212,14 @@ bool WorkerProcess::processMode()
             m_modeTimer.restart();
         }
         break;
+    case WorkerAsync::WorkerModeCpsVersCurrent:
+    case WorkerAsync::WorkerModeCpsVersTrigger:
+    case WorkerAsync::WorkerModeIVCurves:
+        if (m_timeConstMs >= 1 && m_modeTimer.elapsed() >= m_timeConstMs && sweepStep()) {
+            emit updatePlot();
+            m_modeTimer.restart();
+        }
+        break;
     case WorkerAsync::WorkerModeSspdSingleChannel:
     case WorkerAsync::WorkerModeTemperatureSingleMode:
     case WorkerAsync::WorkerModeCpsVersTime:
@@ -218,6 +232,93 @@ bool WorkerProcess::processMode()
         break;
     default:
         break;
+    }
+    return true;
+}
+
+void WorkerProcess::sweepFinish()
+{
+    emit sweepProgress(SweepComplete);
+    emit sweepFinished();
+    m_mode = WorkerAsync::WorkerModeNoAction;
+}
+
+void WorkerProcess::prepareSweep()
+{
+    const WorkerAsync::WorkerMode mode = m_mode;
+    if (mode < WorkerAsync::WorkerModeCpsVersCurrent || mode > WorkerAsync::WorkerModeHistogram)
+        return;
+    CommonDriver *driver = m_activeChannels.isEmpty() ? nullptr : driverByAddress(m_activeChannels.first());
+    if (!driver)
+        return;
+    DriverHelper helper(driver);
+    const СSweepParameters sweep(m_sweepParameters);
+    const bool countRateSweep =
+        mode == WorkerAsync::WorkerModeCpsVersCurrent || mode == WorkerAsync::WorkerModeCpsVersTrigger;
+
+    if (mode == WorkerAsync::WorkerModeHistogram) {
+        emit setStatusText(QStringLiteral("Start process..."));
+    } else {
+        emit setStatusText(QStringLiteral("Start Sweep process..."));
+        emit sweepProgress(0);
+    }
+    if (countRateSweep) {
+        emit setStatusText(QStringLiteral("Short-circiuts enable"));
+        helper.setParameter(QStringLiteral("status_shorted"), true, PreparationAttempts);
+    }
+    if (mode == WorkerAsync::WorkerModeCpsVersTrigger) {
+        emit setStatusText(
+            QStringLiteral("Setting start trigger : %1 mV").arg(sweep.from() * 1e3, 0, 'g', 6));
+        m_sweepParameters.insert(QStringLiteral("current"), sweep.from());
+        helper.setParameter(QStringLiteral("cmp_ref_level"), sweep.from(), PreparationAttempts);
+    } else if (mode != WorkerAsync::WorkerModeHistogram) {
+        // This label's unit is the Greek mu with a Latin A.
+        emit setStatusText(
+            QStringLiteral("Setting start current: %1 \u03BCA").arg(sweep.from() * 1e6, 0, 'g', 6));
+        m_sweepParameters.insert(QStringLiteral("current"), sweep.from());
+        helper.setParameter(QStringLiteral("current"), sweep.from(),
+                            countRateSweep ? PreparationAttempts : 1);
+    }
+    emit setStatusText(QStringLiteral("Setting driver parameters..."));
+    if (sweep.isTimeConstAvailable()) {
+        m_timeConstMs = qRound(sweep.timeConst() * 1000);
+        helper.setParameter(QStringLiteral("time_const"), sweep.timeConst(), PreparationAttempts);
+    }
+    if (countRateSweep) {
+        emit setStatusText(QStringLiteral("Delay 1 second..."));
+        DriverHelper::delay(SweepSettleMs);
+        emit setStatusText(QStringLiteral("Turn on ..."));
+        helper.setParameter(QStringLiteral("operate"), true, PreparationAttempts);
+    }
+    m_modeTimer.restart();
+}
+
+bool WorkerProcess::sweepStep()
+{
+    for (int address : std::as_const(m_activeChannels)) {
+        CommonDriver *driver = driverByAddress(address);
+        if (!driver)
+            continue;
+        // A failed read is reported as a fault point and the sweep goes on.
+        updateData(driver, m_timeConstMs);
+        const СSweepParameters sweep(m_sweepParameters);
+        DriverHelper helper(driver);
+        bool stop = sweep.done();
+        if (m_mode == WorkerAsync::WorkerModeCpsVersCurrent) {
+            const double voltage = helper.getCurrentParameter(QStringLiteral("voltage")).toDouble();
+            const double trigger = sweep.isTriggerAvailable() ? sweep.trigger() : 0.0;
+            stop = stop || qAbs(voltage) > qAbs(trigger);
+        }
+        if (stop) {
+            sweepFinish();
+            return false;
+        }
+        emit sweepProgress(sweep.progress());
+        const QString setting = m_mode == WorkerAsync::WorkerModeCpsVersTrigger
+                                    ? QStringLiteral("cmp_ref_level")
+                                    : QStringLiteral("current");
+        helper.setParameter(setting, sweep.next(), 1);
+        m_sweepParameters.insert(QStringLiteral("current"), sweep.next());
     }
     return true;
 }

@@ -88,6 +88,12 @@ private:
     /// when it differs. False when the module did not answer.
     bool updateData(CommonDriver *driver, int timeConstMs);
     void pollAllModules();
+    /// Sets the active channel's module up for the sweep or histogram mode just entered.
+    void prepareSweep();
+    /// One step of a sweep: read, test for the end, move on. False when the sweep has ended.
+    bool sweepStep();
+    /// Reports the sweep complete and leaves the worker idle.
+    void sweepFinish();
     void pollActiveChannels();
     void waitForCommandOrPoll(int waitMs);
 

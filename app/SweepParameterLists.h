@@ -1,0 +1,15 @@
+#pragma once
+
+#include "ParameterItem.h"
+#include "WorkerAsync.h"
+
+#include <QList>
+#include <QMap>
+
+/// The "Sweep Parameter:" panels of the sweep and histogram screens, with their start values.
+class SweepParameterLists
+{
+public:
+    /// One list per mode: count rate versus current, versus trigger, current-voltage, histogram.
+    static QMap<WorkerAsync::WorkerMode, QList<ParameterItem>> build();
+};

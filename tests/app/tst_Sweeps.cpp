@@ -1,0 +1,245 @@
+#include "DataProviderList.h"
+#include "DriverDataModel.h"
+#include "Settings.h"
+#include "SimulatorProcess.h"
+#include "WorkerAsync.h"
+#include "WorkerProcess.h"
+#include "СSweepParameters.h"
+
+#include <QApplication>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtCharts/QAreaSeries>
+#include <QtCharts/QLineSeries>
+
+namespace {
+constexpr int SweepWaitMs = 60000;
+constexpr double Micro = 1e-6;
+
+QVariantMap sweepValues(double from, double to, double step, double current)
+{
+    return {{"from", from}, {"to", to}, {"step", step}, {"current", current}, {"time_constant", 0.05}};
+}
+} // namespace
+
+/// Sweeps and the histogram: the sweep state on its own, then whole sweeps against the simulator.
+class tst_Sweeps : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+
+    void sweepState_data();
+    void sweepState();
+    void sweepListsOfTheScreens();
+    void histogramBinsCountRates();
+    void countRateSweepRisesThenCollapses();
+    void voltageAboveTriggerStopsSweep();
+    void downwardAndSinglePointSweeps();
+
+private:
+    /// Runs one sweep of `mode` on module 1 and returns the recorded points.
+    QList<QPointF> runSweep(SimulatorProcess &simulator, WorkerAsync::WorkerMode mode,
+                            const QVariantMap &values);
+    QTemporaryDir m_config;
+};
+
+void tst_Sweeps::initTestCase()
+{
+    QVERIFY(m_config.isValid());
+    qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+}
+
+void tst_Sweeps::cleanup()
+{
+    WorkerAsync::destroyInstance();
+}
+
+void tst_Sweeps::sweepState_data()
+{
+    QTest::addColumn<QVariantMap>("values");
+    QTest::addColumn<double>("progress");
+    QTest::addColumn<double>("next");
+    QTest::addColumn<bool>("done");
+
+    QTest::newRow("first point") << sweepValues(15 * Micro, 25 * Micro, 0.1 * Micro, 15 * Micro) << 0.0
+                                 << 15.1 * Micro << false;
+    QTest::newRow("at the end") << sweepValues(15 * Micro, 25 * Micro, 0.1 * Micro, 25 * Micro) << 100.0
+                                << 25.1 * Micro << false;
+    QTest::newRow("past the end") << sweepValues(15 * Micro, 25 * Micro, 0.1 * Micro, 25.1 * Micro) << 101.0
+                                  << 25.2 * Micro << true;
+    QTest::newRow("downwards") << sweepValues(20 * Micro, 10 * Micro, 1 * Micro, 15 * Micro) << 50.0
+                               << 14 * Micro << false;
+    QTest::newRow("from equals to") << sweepValues(5 * Micro, 5 * Micro, 1 * Micro, 5 * Micro) << 100.0
+                                    << 4 * Micro << true;
+    QTest::newRow("step zero") << sweepValues(0, 1, 0, 0) << 100.0 << 0.0 << true;
+    QTest::newRow("negative step") << sweepValues(0, 1, -0.1, 0) << 100.0 << -0.1 << true;
+    QTest::newRow("nothing given") << QVariantMap() << 100.0 << 0.0 << true;
+}
+
+void tst_Sweeps::sweepState()
+{
+    QFETCH(QVariantMap, values);
+    QFETCH(double, progress);
+    QFETCH(double, next);
+    QFETCH(bool, done);
+    const СSweepParameters sweep(values);
+    QVERIFY2(qAbs(sweep.progress() - progress) < 1e-6, qPrintable(QString::number(sweep.progress())));
+    QVERIFY(qAbs(sweep.next() - next) < 1e-12);
+    QCOMPARE(sweep.done(), done);
+}
+
+void tst_Sweeps::sweepListsOfTheScreens()
+{
+    WorkerAsync *facade = WorkerAsync::instance();
+    facade->initializeGUI(WorkerAsync::WorkerModeCpsVersCurrent);
+    const QList<ParameterItem> *current = facade->settings()->SweepParameterModel()->Items();
+    QVERIFY(current);
+    QStringList names;
+    for (const ParameterItem &item : *current)
+        names << item.name();
+    QCOMPARE(names, (QStringList{"from", "to", "step", "trigger", "time_constant", "current"}));
+    QCOMPARE(current->first().displayedName(), QStringLiteral("From (\u03BCA):"));
+    QVERIFY(!current->last().visible());
+
+    facade->initializeGUI(WorkerAsync::WorkerModeIVCurves);
+    QCOMPARE(facade->settings()->SweepParameterModel()->Items()->size(), 5);
+    facade->initializeGUI(WorkerAsync::WorkerModeHistogram);
+    QCOMPARE(facade->settings()->SweepParameterModel()->Items()->first().displayedName(),
+             QStringLiteral("From  (cps):"));
+}
+
+void tst_Sweeps::histogramBinsCountRates()
+{
+    WorkerAsync *facade = WorkerAsync::instance();
+    DataProviderItem module;
+    module.append("address", 1);
+    module.append("cps", 0);
+    facade->dataList()->appendItem(module);
+    QLineSeries bars;
+    QAreaSeries histogram(&bars);
+    facade->settings()->setSeries({&histogram});
+    facade->initializeGUI(WorkerAsync::WorkerModeHistogram);
+    QList<ParameterItem> *items = facade->settings()->SweepParameterModel()->Items();
+    (*items)[2].setValue(100.0); // bins of 100 cps from 0 to 1000
+    facade->activateMode(WorkerAsync::WorkerModeHistogram);
+
+    auto report = [facade](double cps) {
+        const QVariantHash values{{"cps", cps}};
+        QMetaObject::invokeMethod(facade, "updateData", Q_ARG(int, 1), Q_ARG(QVariantHash, values));
+    };
+    report(949);
+    QCOMPARE(bars.count(), 40);
+    QCOMPARE(bars.at(37).y(), 1.0);
+    QCOMPARE(bars.at(38).y(), 1.0);
+    QCOMPARE(bars.at(37).x(), 900 + 0.05 * 100);
+    QCOMPARE(bars.at(38).x(), 900 + 0.95 * 100);
+    report(1049); // bin 10 does not exist
+    report(-80);  // bin -1 neither
+    report(20);
+    double total = 0;
+    for (int i = 1; i < bars.count(); i += 4)
+        total += bars.at(i).y();
+    QCOMPARE(total, 2.0);
+    QCOMPARE(bars.at(1).y(), 1.0);
+    QVERIFY(histogram.lowerSeries());
+    QCOMPARE(histogram.lowerSeries()->at(1).x(), 1000 - 0.05 * 100);
+    QCOMPARE(facade->statusText(), QStringLiteral("cps: 20.0"));
+}
+
+QList<QPointF> tst_Sweeps::runSweep(SimulatorProcess &simulator, WorkerAsync::WorkerMode mode,
+                                    const QVariantMap &values)
+{
+    if (!simulator.start())
+        return {};
+    qputenv("VT4_CRATE_PORT", QByteArray::number(simulator.port()));
+    WorkerAsync *facade = WorkerAsync::instance();
+    QSignalSpy connected(facade, &WorkerAsync::connected);
+    facade->connectToVantrel(QStringLiteral("127.0.0.1"));
+    if (!connected.wait(SweepWaitMs) ||
+        !QTest::qWaitFor([facade] { return !facade->dataList()->items().isEmpty(); }))
+        return {};
+
+    QLineSeries curve;
+    facade->settings()->setSeries({&curve});
+    facade->settings()->setActiveChannel(1);
+    facade->initializeGUI(mode);
+    QList<ParameterItem> *items = facade->settings()->SweepParameterModel()->Items();
+    for (ParameterItem &item : *items) {
+        if (values.contains(item.name()))
+            item.setValue(values.value(item.name()));
+    }
+    QSignalSpy finished(facade, &WorkerAsync::sweepFinished);
+    facade->activateMode(mode);
+    if (!finished.wait(SweepWaitMs) ||
+        !QTest::qWaitFor([facade] { return qAbs(facade->progress() - 100) < 1e-6; }))
+        return {};
+    QList<QPointF> points;
+    for (int i = 0; i < curve.count(); ++i)
+        points << curve.at(i);
+    return points;
+}
+
+void tst_Sweeps::countRateSweepRisesThenCollapses()
+{
+    // Module 1 of the simulated crate has its critical current at 24 uA.
+    SimulatorProcess simulator;
+    const QList<QPointF> points = runSweep(
+        simulator, WorkerAsync::WorkerModeCpsVersCurrent,
+        {{"from", 15e-6}, {"to", 25e-6}, {"step", 0.1e-6}, {"trigger", 1.0}, {"time_constant", 0.05}});
+    QCOMPARE(points.size(), 102);
+    // x is the current the module measured, a little off its set point.
+    QVERIFY(qAbs(points.first().x() - 15.0) < 0.05);
+    QVERIFY(qAbs(points.last().x() - 25.1) < 0.05);
+    double peak = 0;
+    double peakAt = 0;
+    for (const QPointF &point : points) {
+        if (point.y() > peak) {
+            peak = point.y();
+            peakAt = point.x();
+        }
+    }
+    QVERIFY(points.first().y() < peak / 2);
+    QVERIFY2(peakAt > 20 && peakAt < 25, qPrintable(QString::number(peakAt)));
+    QVERIFY(points.last().y() < peak / 10);
+}
+
+void tst_Sweeps::voltageAboveTriggerStopsSweep()
+{
+    SimulatorProcess simulator;
+    const QList<QPointF> points = runSweep(
+        simulator, WorkerAsync::WorkerModeCpsVersCurrent,
+        {{"from", 20e-6}, {"to", 30e-6}, {"step", 0.5e-6}, {"trigger", 0.005}, {"time_constant", 0.05}});
+    QVERIFY(!points.isEmpty());
+    // The detector latches past 24 uA; its voltage then exceeds 5 mV long before 30 uA.
+    QVERIFY2(points.last().x() > 23.9 && points.last().x() < 26,
+             qPrintable(QString::number(points.last().x())));
+}
+
+void tst_Sweeps::downwardAndSinglePointSweeps()
+{
+    {
+        SimulatorProcess simulator;
+        const QList<QPointF> points =
+            runSweep(simulator, WorkerAsync::WorkerModeIVCurves,
+                     {{"from", 10e-6}, {"to", 8e-6}, {"step", 0.5e-6}, {"time_constant", 0.05}});
+        QCOMPARE(points.size(), 6);
+        for (int i = 1; i < points.size(); ++i)
+            QVERIFY(points.at(i).y() < points.at(i - 1).y());
+    }
+    WorkerAsync::destroyInstance();
+    {
+        SimulatorProcess simulator;
+        const QList<QPointF> points =
+            runSweep(simulator, WorkerAsync::WorkerModeCpsVersTrigger,
+                     {{"from", 0.05}, {"to", 0.05}, {"step", 0.005}, {"time_constant", 0.05}});
+        QCOMPARE(points.size(), 1);
+        QVERIFY(qAbs(points.first().x() - 50.0) < 1e-3);
+    }
+}
+
+QTEST_MAIN(tst_Sweeps)
+#include "tst_Sweeps.moc"
