@@ -1,3 +1,4 @@
+#include "DataProviderList.h"
 #include "SimulatorProcess.h"
 #include "WorkerAsync.h"
 #include "WorkerProcess.h"
@@ -25,6 +26,7 @@ private slots:
 
     void listsModulesAndMakesDrivers();
     void listsModulesOfOlderCrate();
+    void moduleListItemsStartWithTheirTypesKeys();
     void lockAndUpdateCommands();
     void addUnitSendsListQueryAndOneMessage();
     void failingStepSendsOneErrorAndStops();
@@ -111,6 +113,56 @@ void tst_CrateCommands::listsModulesOfOlderCrate()
     QCOMPARE(first.value("Firmware").toString(), QStringLiteral("1.4.2"));
     QCOMPARE(first.value("UDID").toString(), QStringLiteral("5654-5344-0001-2019-0A11-0001"));
     QCOMPARE(WorkerAsync::instance()->statusText(), QStringLiteral("Connected!!!"));
+}
+
+void tst_CrateCommands::moduleListItemsStartWithTheirTypesKeys()
+{
+    SimulatorProcess simulator;
+    QVERIFY(simulator.start());
+    QVERIFY(!connectTo(simulator).isEmpty());
+    const QList<DataProviderItem> items = WorkerAsync::instance()->dataList()->items();
+    QCOMPARE(items.size(), 7);
+    const QStringList common{"Description", "Firmware", "Hardware", "Modification", "UDID", "address",
+                             "operate",     "restore",  "selected", "status",       "type"};
+    const QStringList sspd{"auto_reset_counts",
+                           "auto_reset_threshold",
+                           "auto_reset_time_out",
+                           "cmp_ref_level",
+                           "counts",
+                           "cps",
+                           "current",
+                           "status_amplifier_on",
+                           "status_autoreset_on",
+                           "status_comparator_on",
+                           "status_counter_on",
+                           "status_error",
+                           "status_inite",
+                           "status_shorted",
+                           "time_const",
+                           "voltage"};
+    const QStringList temperature{"pressure",    "pressure_sensor_voltage_neg", "pressure_sensor_voltage_pos",
+                                  "temperature", "temperature_sensor_current",  "temperature_sensor_voltage"};
+    const QList<QStringList> extraByType{sspd + QStringList{"status_rfkey_to_cmp"},
+                                         sspd + QStringList{"currentMonitor", "status_hfmode_on"},
+                                         temperature,
+                                         {},
+                                         {}};
+    const QList<int> typeOfAddress{0, 0, 1, 1, 2, 3, 4};
+    for (int i = 0; i < items.size(); ++i) {
+        const DataProviderItem &item = items.at(i);
+        const int type = typeOfAddress.at(i);
+        QCOMPARE(item.byName("address").toInt(), i + 1);
+        QCOMPARE(item.byName("type").toInt(), type);
+        QStringList expected = common + extraByType.at(type);
+        expected.sort();
+        QCOMPARE(item.keys(), expected);
+        QCOMPARE(item.byName("status").toInt(), 0);
+    }
+    QCOMPARE(items.at(0).byName("status_shorted").toInt(), 1);
+    QCOMPARE(items.at(0).byName("time_const").toInt(), 1);
+    QCOMPARE(items.at(2).byName("status_hfmode_on").toInt(), 1);
+    QCOMPARE(items.at(0).byName("Description").toString(), QStringLiteral("SSPD driver, channel A"));
+    QCOMPARE(items.at(0).byName("selected").toBool(), false);
 }
 
 void tst_CrateCommands::lockAndUpdateCommands()

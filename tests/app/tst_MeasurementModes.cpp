@@ -90,6 +90,10 @@ void tst_MeasurementModes::homeModePollsEveryModuleAboutOnceASecond()
     QVERIFY(qAbs(m_reports.value(1) - m_reports.value(2)) <= 1);
     QCOMPARE(m_reports.value(7), 0);
     QCOMPARE(statusOf(facade->dataList(), 1), int(DataProviderList::DeviceStatusActive));
+    QCOMPARE(statusOf(facade->dataList(), 5), int(DataProviderList::DeviceStatusActive));
+    // The four-channel thermometer has no readings for the list: it stays idle, not faulty.
+    QCOMPARE(m_reports.value(6), 0);
+    QCOMPARE(statusOf(facade->dataList(), 6), int(DataProviderList::DeviceStatusIdle));
     const DataProviderItem first = facade->dataList()->items().first();
     QVERIFY(first.byName("time_const").toDouble() > 0);
 }
