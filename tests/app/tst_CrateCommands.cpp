@@ -32,6 +32,7 @@ private slots:
     void failingStepSendsOneErrorAndStops();
     void secondConnectionDropsFirstLink();
     void replyThatIsNotJsonReportsFailure();
+    void crateThatClosesAfterTheListStaysUsable();
 
 private:
     /// Connects the facade to `simulator` and returns the module list the worker sent.
@@ -261,6 +262,42 @@ void tst_CrateCommands::replyThatIsNotJsonReportsFailure()
     QVERIFY(m_lists.first().isEmpty());
     QTRY_COMPARE(facade->statusText(), QStringLiteral("Connection failure!"));
     QVERIFY(facade->GUIEnable());
+}
+
+void tst_CrateCommands::crateThatClosesAfterTheListStaysUsable()
+{
+    QTcpServer crate;
+    QVERIFY(crate.listen(QHostAddress::LocalHost));
+    bool listSent = false;
+    connect(&crate, &QTcpServer::newConnection, this, [&crate, &listSent] {
+        QTcpSocket *socket = crate.nextPendingConnection();
+        connect(socket, &QTcpSocket::readyRead, socket, [socket, &listSent] {
+            socket->readAll();
+            // A module without a driver: no module traffic follows the list.
+            socket->write(R"({"count":1,"info":[{"address":9,"type":"VT4HTM0"}]})");
+            socket->flush();
+            listSent = true;
+            socket->disconnectFromHost();
+        });
+    });
+    qputenv("VT4_CRATE_PORT", QByteArray::number(crate.serverPort()));
+    collectMessages();
+    WorkerAsync *facade = WorkerAsync::instance();
+    QSignalSpy connected(facade, &WorkerAsync::connected);
+    facade->connectToVantrel(QStringLiteral("127.0.0.1"));
+    QVERIFY(connected.wait(WaitMs));
+    QVERIFY(listSent);
+    crate.close();
+
+    // The crate has gone: commands fail with one message each, and the GUI gets its answers.
+    facade->sendCommand(WorkerAsync::CommandLock, 1);
+    QTRY_COMPARE_WITH_TIMEOUT(m_messages.size(), 1, WaitMs);
+    QCOMPARE(m_messages.first(), QStringLiteral("Error|Error at 'SYST:LOCK 1' command"));
+    facade->sendCommand(WorkerAsync::CommandAddUnit, 3);
+    QTRY_COMPARE_WITH_TIMEOUT(m_messages.size(), 2, WaitMs);
+    QCOMPARE(m_messages.last(), QStringLiteral("Error|Error at 'SYST:DEVL:ADD 3' command"));
+    QVERIFY(facade->GUIEnable());
+    QCOMPARE(facade->dataList()->items().size(), 1);
 }
 
 QTEST_GUILESS_MAIN(tst_CrateCommands)
