@@ -1,5 +1,7 @@
 // Synchronous reads of one SSPD module's data record through the driver, next to the link's bare
 // round trip of the same request and reply size (waiting for msgReceived), in the same run.
+#include "LinkRoundTrip.h"
+#include "RoundTripSampler.h"
 #include "SampleStats.h"
 #include "SimulatorProcess.h"
 #include "SspdDriverM0.h"
@@ -7,7 +9,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QSignalSpy>
 #include <QTextStream>
 
 namespace {
@@ -18,17 +19,6 @@ constexpr int Warmup = 100;
 constexpr int Blocks = 2;         ///< interleaved blocks per method, so machine noise hits both alike
 constexpr int ReplyWaitMs = 1000; ///< longest wait for one reply
 constexpr double UsPerSecond = 1e6;
-
-double linkRoundTripUs(vtTcpSocketIOInterface &link)
-{
-    QSignalSpy replies(&link, &vtIOInterface::msgReceived);
-    QElapsedTimer clock;
-    clock.start();
-    link.sendMsg(ModuleAddress, DataGetter, 0, nullptr);
-    if (!replies.wait(ReplyWaitMs))
-        return -1;
-    return clock.nsecsElapsed() / 1000.0;
-}
 
 double driverReadUs(SspdDriverM0 &driver)
 {
@@ -41,13 +31,7 @@ double driverReadUs(SspdDriverM0 &driver)
 
 template <typename RoundTrip> void measure(RoundTrip roundTrip, QList<double> *samples)
 {
-    for (int i = 0; i < Rounds + Warmup; ++i) {
-        const double us = roundTrip();
-        if (us < 0)
-            qFatal("no reply from the simulated module");
-        if (i >= Warmup)
-            samples->append(us);
-    }
+    samples->append(sampleRoundTrips(roundTrip, Rounds, Warmup));
 }
 } // namespace
 
@@ -70,7 +54,7 @@ int main(int argc, char *argv[])
 
     QList<double> linkSamples, driverSamples;
     for (int block = 0; block < Blocks; ++block) {
-        measure([&] { return linkRoundTripUs(link); }, &linkSamples);
+        measure([&] { return linkRoundTripUs(link, ModuleAddress, DataGetter, ReplyWaitMs); }, &linkSamples);
         measure([&] { return driverReadUs(driver); }, &driverSamples);
     }
     const SampleStats viaLink(linkSamples);

@@ -1,12 +1,13 @@
 // Round trip of a 3-byte module request and its 20-byte reply record over loopback, through the
 // TCP link and, as the baseline in the same run, through a bare QTcpSocket with the same bytes.
+#include "LinkRoundTrip.h"
+#include "RoundTripSampler.h"
 #include "SampleStats.h"
 #include "SimulatorProcess.h"
 #include "vtTcpSocketIOInterface.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTextStream>
 
@@ -19,17 +20,6 @@ constexpr int ReplyRecordBytes = 3 + 20;
 constexpr int Rounds = 2000;
 constexpr int Warmup = 100;
 constexpr int ReplyWaitMs = 1000;
-
-double linkRoundTripUs(vtTcpSocketIOInterface &link)
-{
-    QSignalSpy replies(&link, &vtIOInterface::msgReceived);
-    QElapsedTimer clock;
-    clock.start();
-    link.sendMsg(ModuleAddress, ParamsGetter, 0, nullptr);
-    if (!replies.wait(ReplyWaitMs))
-        return -1;
-    return clock.nsecsElapsed() / 1000.0;
-}
 
 double rawRoundTripUs(QTcpSocket &socket)
 {
@@ -46,15 +36,7 @@ double rawRoundTripUs(QTcpSocket &socket)
 
 template <typename RoundTrip> SampleStats measure(RoundTrip roundTrip)
 {
-    QList<double> samples;
-    for (int i = 0; i < Rounds + Warmup; ++i) {
-        const double us = roundTrip();
-        if (us < 0)
-            qFatal("no reply from the simulated module");
-        if (i >= Warmup)
-            samples << us;
-    }
-    return SampleStats(samples);
+    return SampleStats(sampleRoundTrips(roundTrip, Rounds, Warmup));
 }
 } // namespace
 
@@ -75,7 +57,8 @@ int main(int argc, char *argv[])
 
     // Interleaved halves so that machine noise hits both alike.
     const SampleStats rawFirst = measure([&] { return rawRoundTripUs(raw); });
-    const SampleStats viaLink = measure([&] { return linkRoundTripUs(link); });
+    const SampleStats viaLink =
+        measure([&] { return linkRoundTripUs(link, ModuleAddress, ParamsGetter, ReplyWaitMs); });
     const SampleStats rawSecond = measure([&] { return rawRoundTripUs(raw); });
     const double rawMedian = (rawFirst.median() + rawSecond.median()) / 2;
 

@@ -2,6 +2,7 @@
 // catch-up, Poisson draw, read-out noise) against the module type string (a constant) as the
 // baseline, on one connection in the same run; and the same two as bursts of 500 pipelined requests,
 // with the temperature module's data record (cryostat, thermometer noise, table look-up) beside them.
+#include "RoundTripSampler.h"
 #include "SampleStats.h"
 #include "SimulatorProcess.h"
 
@@ -44,15 +45,9 @@ double exchangeUs(QTcpSocket &socket, char getter, int replyBytes, int requests,
 SampleStats measure(QTcpSocket &socket, char getter, int replyBytes, int requests, int rounds,
                     char address = ModuleAddress)
 {
-    QList<double> samples;
-    for (int i = 0; i < rounds + Warmup; ++i) {
-        const double us = exchangeUs(socket, getter, replyBytes, requests, address) / requests;
-        if (us < 0)
-            qFatal("no reply from the simulated module");
-        if (i >= Warmup)
-            samples << us;
-    }
-    return SampleStats(samples);
+    return SampleStats(
+        sampleRoundTrips([&] { return exchangeUs(socket, getter, replyBytes, requests, address) / requests; },
+                         rounds, Warmup));
 }
 } // namespace
 
