@@ -1,0 +1,144 @@
+// A 101-point count-rate-versus-current sweep (10 to 20 µA in 0.1 µA steps, 0.1 s time constant)
+// through the facade against the simulator: total time next to 101 x 0.1 s, split into the
+// preparation (activation to the first point), the steps (first to last point, per step beyond
+// the time constant) and the end. Point times are taken on the worker thread by direct
+// connections. Baseline in the same run: 101 timed waits of 0.1 s on a wait condition, the sleep
+// the worker itself takes between steps.
+#include "DriverDataModel.h"
+#include "FacadeSession.h"
+#include "Settings.h"
+#include "WorkerProcess.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMutex>
+#include <QTextStream>
+#include <QWaitCondition>
+#include <QtCharts/QLineSeries>
+
+#include <atomic>
+
+namespace {
+constexpr double FromA = 10e-6;
+constexpr double ToA = 20e-6;
+constexpr double StepA = 0.1e-6;
+constexpr int SweepPoints = 101; ///< set points from FromA to ToA
+constexpr double TimeConstantS = 0.1;
+constexpr int TimeConstantMs = 100;
+constexpr double TriggerV = 1.0;           ///< far above the detector's voltage: no early stop
+constexpr double CriticalCurrentUa = 30.0; ///< above the sweep, so the detector never latches
+constexpr int SweepWaitMs = 120000;
+
+/// Worker-side times of the sweep's data reports and of its end, ns on one clock.
+struct SweepTimes
+{
+    QElapsedTimer clock;
+    std::atomic<qint64> firstNs{-1};
+    std::atomic<qint64> lastNs{-1};
+    std::atomic<qint64> finishedNs{-1};
+    std::atomic<int> reports{0};
+
+    void report()
+    {
+        const qint64 nowNs = clock.nsecsElapsed();
+        if (firstNs < 0)
+            firstNs = nowNs;
+        lastNs = nowNs;
+        ++reports;
+    }
+};
+
+/// Total of `count` waits of `ms` on a wait condition nobody wakes, ms.
+double timedWaitsMs(int count, int ms)
+{
+    QMutex mutex;
+    QWaitCondition never;
+    QMutexLocker locker(&mutex);
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < count; ++i)
+        never.wait(&mutex, static_cast<unsigned long>(ms));
+    return clock.nsecsElapsed() / 1e6;
+}
+
+double ms(qint64 ns)
+{
+    return double(ns) / 1e6;
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    FacadeSession::prepareEnvironment();
+    QApplication app(argc, argv);
+    const double baselineMs = timedWaitsMs(SweepPoints, TimeConstantMs);
+
+    FacadeSession session(1, CriticalCurrentUa);
+    if (!session.start())
+        qFatal("the facade did not connect to the simulated crate");
+    WorkerAsync *facade = session.facade();
+    QLineSeries curve;
+    facade->settings()->setSeries({&curve});
+    facade->settings()->setActiveChannel(1);
+    facade->initializeGUI(WorkerAsync::WorkerModeCpsVersCurrent);
+    const QVariantMap values{{"from", FromA},
+                             {"to", ToA},
+                             {"step", StepA},
+                             {"trigger", TriggerV},
+                             {"time_constant", TimeConstantS}};
+    for (ParameterItem &item : *facade->settings()->SweepParameterModel()->Items()) {
+        if (values.contains(item.name()))
+            item.setValue(values.value(item.name()));
+    }
+
+    SweepTimes times;
+    WorkerProcess *worker = facade->worker();
+    QObject::connect(
+        worker, &WorkerProcess::dataReady, worker,
+        [&times](int, const QVariantHash &data) {
+            if (data.contains(QStringLiteral("cps")))
+                times.report();
+        },
+        Qt::DirectConnection);
+    QObject::connect(
+        worker, &WorkerProcess::sweepFinished, worker,
+        [&times] { times.finishedNs = times.clock.nsecsElapsed(); }, Qt::DirectConnection);
+    QSignalSpy finished(facade, &WorkerAsync::sweepFinished);
+    times.clock.start();
+    facade->activateMode(WorkerAsync::WorkerModeCpsVersCurrent);
+    if (!finished.wait(SweepWaitMs))
+        qFatal("the sweep did not finish");
+
+    const int reports = times.reports;
+    const double totalMs = ms(times.finishedNs);
+    const double preparationMs = ms(times.firstNs);
+    const double stepsMs = ms(times.lastNs - times.firstNs);
+    const double perStepMs = stepsMs / (reports - 1);
+    const double nominalMs = SweepPoints * TimeConstantMs;
+
+    QTextStream out(stdout);
+    out << "count rate versus current, " << SweepPoints << " set points, time constant " << TimeConstantMs
+        << " ms\n";
+    out << QString("  baseline: %1 waits of %2 ms          %3 ms (%4 ms beyond each wait)\n")
+               .arg(SweepPoints)
+               .arg(TimeConstantMs)
+               .arg(baselineMs, 0, 'f', 1)
+               .arg(baselineMs / SweepPoints - TimeConstantMs, 0, 'f', 3);
+    out << QString("  sweep total, activation to the end  %1 ms  (%2 x %3 ms = %4 ms; ratio %5)\n")
+               .arg(totalMs, 0, 'f', 1)
+               .arg(SweepPoints)
+               .arg(TimeConstantMs)
+               .arg(nominalMs, 0, 'f', 0)
+               .arg(totalMs / nominalMs, 0, 'f', 2);
+    out << QString("  preparation, activation to point 1  %1 ms\n").arg(preparationMs, 0, 'f', 1);
+    out << QString("  steps, point 1 to point %1         %2 ms, %3 ms per step, %4 ms beyond the time "
+                   "constant\n")
+               .arg(reports)
+               .arg(stepsMs, 0, 'f', 1)
+               .arg(perStepMs, 0, 'f', 2)
+               .arg(perStepMs - TimeConstantMs, 0, 'f', 2);
+    out << QString("  end, last point to sweepFinished    %1 ms\n")
+               .arg(ms(times.finishedNs - times.lastNs), 0, 'f', 1);
+    out << QString("  points recorded %1 reports, %2 on the curve\n").arg(reports).arg(curve.count());
+    return 0;
+}
