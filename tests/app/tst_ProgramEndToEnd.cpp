@@ -3,10 +3,13 @@
 #include <QColor>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <memory>
 
 namespace {
 constexpr int ProgramRunMs = 60000;
@@ -27,6 +30,18 @@ QString offscreenPlatform(const QTemporaryDir &folder, const QSize &size)
                    .toUtf8());
     return QStringLiteral("offscreen:configfile=") + path;
 }
+
+/// Keeps a picture as a test artefact in the system's temporary folder.
+bool keepArtefact(const QString &picture)
+{
+    const QString artefacts = QDir::temp().filePath(QStringLiteral("vantrellab-test-artefacts"));
+    const QString kept = QDir(artefacts).filePath(QFileInfo(picture).fileName());
+    QFile::remove(kept);
+    if (!QDir().mkpath(artefacts) || !QFile::copy(picture, kept))
+        return false;
+    qInfo() << "screenshot kept at" << kept;
+    return true;
+}
 } // namespace
 
 /// The real program, headless, against the simulator: it connects on its own, asks for the
@@ -37,49 +52,81 @@ class tst_ProgramEndToEnd : public QObject
 
 private slots:
     void connectsAndSavesScreenshot();
+    void survivesTheCrateGoingAway();
+
+private:
+    /// Starts the program against `simulator`; it saves `shot` `delayMs` after connecting and quits.
+    void startProgram(QProcess &program, const SimulatorProcess &simulator, const QString &shot, int delayMs);
+    /// Waits for the program's own exit after its screenshot; true for a clean one.
+    bool waitForCleanExit(QProcess &program);
+
+    QTemporaryDir m_work;
+    QByteArray m_output;
 };
+
+void tst_ProgramEndToEnd::startProgram(QProcess &program, const SimulatorProcess &simulator,
+                                       const QString &shot, int delayMs)
+{
+    m_output.clear();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), offscreenPlatform(m_work, ScreenSize));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_work.filePath(QStringLiteral("config")));
+    environment.insert(QStringLiteral("VT4_CRATE_PORT"), QString::number(simulator.port()));
+    environment.insert(QStringLiteral("VT4_SCREENSHOT"), shot);
+    environment.insert(QStringLiteral("VT4_SCREENSHOT_DELAY_MS"), QString::number(delayMs));
+    program.setProcessEnvironment(environment);
+    program.setProcessChannelMode(QProcess::MergedChannels);
+    QObject::connect(&program, &QProcess::readyRead, [&] { m_output += program.readAll(); });
+    program.start(QStringLiteral(VT_PROGRAM_PATH), {});
+}
+
+bool tst_ProgramEndToEnd::waitForCleanExit(QProcess &program)
+{
+    if (!QTest::qWaitFor([&] { return program.state() == QProcess::NotRunning; }, ProgramRunMs))
+        return false;
+    m_output += program.readAll();
+    return program.exitStatus() == QProcess::NormalExit && program.exitCode() == 0;
+}
 
 void tst_ProgramEndToEnd::connectsAndSavesScreenshot()
 {
     SimulatorProcess simulator;
     QVERIFY(simulator.start());
-    QTemporaryDir work;
-    QVERIFY(work.isValid());
-    const QString shot = work.filePath(QStringLiteral("main-window.png"));
-
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), offscreenPlatform(work, ScreenSize));
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), work.filePath(QStringLiteral("config")));
-    environment.insert(QStringLiteral("VT4_CRATE_PORT"), QString::number(simulator.port()));
-    environment.insert(QStringLiteral("VT4_SCREENSHOT"), shot);
-    environment.insert(QStringLiteral("VT4_SCREENSHOT_DELAY_MS"), QString::number(ScreenshotDelayMs));
+    QVERIFY(m_work.isValid());
+    const QString shot = m_work.filePath(QStringLiteral("main-window.png"));
     QProcess program;
-    program.setProcessEnvironment(environment);
-    program.setProcessChannelMode(QProcess::MergedChannels);
-    QByteArray output;
-    QObject::connect(&program, &QProcess::readyRead, [&] { output += program.readAll(); });
-    program.start(QStringLiteral(VT_PROGRAM_PATH), {});
+    startProgram(program, simulator, shot, ScreenshotDelayMs);
     QVERIFY(program.waitForStarted());
 
     QVERIFY(simulator.waitForLine(QStringLiteral("command SYST:DEVJ?"), ProgramRunMs));
-    QVERIFY(QTest::qWaitFor([&] { return output.contains("home page shows live values"); }, ProgramRunMs));
-    QVERIFY(QTest::qWaitFor([&] { return program.state() == QProcess::NotRunning; }, ProgramRunMs));
-    output += program.readAll();
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QVERIFY2(program.exitCode() == 0, output.constData());
+    QVERIFY(QTest::qWaitFor([&] { return m_output.contains("home page shows live values"); }, ProgramRunMs));
+    QVERIFY2(waitForCleanExit(program), m_output.constData());
 
     const QImage image(shot);
     QVERIFY(!image.isNull());
     QCOMPARE(image.size(), ScreenSize);
     // The dark palette fills the window: its corner shows the background colour.
     QCOMPARE(image.pixelColor(image.width() - 1, image.height() - 1), QColor(0x1E, 0x1E, 0x1E));
-    // Keep the picture as the test's artefact, in the system's temporary folder.
-    const QString artefacts = QDir::temp().filePath(QStringLiteral("vantrellab-test-artefacts"));
-    QVERIFY(QDir().mkpath(artefacts));
-    const QString kept = QDir(artefacts).filePath(QStringLiteral("main-window.png"));
-    QFile::remove(kept);
-    QVERIFY(QFile::copy(shot, kept));
-    qInfo() << "screenshot kept at" << kept;
+    QVERIFY(keepArtefact(shot));
+}
+
+void tst_ProgramEndToEnd::survivesTheCrateGoingAway()
+{
+    auto simulator = std::make_unique<SimulatorProcess>();
+    QVERIFY(simulator->start());
+    const QString shot = m_work.filePath(QStringLiteral("crate-gone.png"));
+    QProcess program;
+    startProgram(program, *simulator, shot, 3 * ScreenshotDelayMs);
+    QVERIFY(program.waitForStarted());
+    QVERIFY(QTest::qWaitFor([&] { return m_output.contains("home page shows live values"); }, ProgramRunMs));
+
+    // The crate vanishes without a goodbye while the home page polls it.
+    simulator->process().kill();
+    simulator.reset();
+    // The window still draws (its screenshot comes on time) and the program ends cleanly.
+    QVERIFY2(waitForCleanExit(program), m_output.constData());
+    QVERIFY(!QImage(shot).isNull());
+    QVERIFY(keepArtefact(shot));
 }
 
 QTEST_MAIN(tst_ProgramEndToEnd)
