@@ -5,7 +5,7 @@
 // connection on the worker thread; it holds 15 of the 16 module reads, so it is scaled by 16/15.
 // The round trips are timed as one block of 32 in the pause the worker takes after each pass.
 #include "FacadeSession.h"
-#include "LinkProbe.h"
+#include "RoundTripSampler.h"
 #include "SampleStats.h"
 #include "WorkerProcess.h"
 
@@ -64,9 +64,7 @@ int main(int argc, char *argv[])
     FacadeSession session(ModuleCount);
     if (!session.start())
         qFatal("the facade did not connect to the simulated crate");
-    LinkProbe probe(session.simulator().address(), session.simulator().port(), ModuleCount);
-    if (!probe.isConnected())
-        qFatal("no link of its own to the simulator");
+    const std::unique_ptr<LinkProbe> probe = session.openProbe(ModuleCount);
 
     PassClock passClock;
     WorkerProcess *worker = session.facade()->worker();
@@ -85,12 +83,7 @@ int main(int argc, char *argv[])
         const double spanUs = passClock.spanNs() / 1000.0;
         QElapsedTimer block;
         block.start();
-        for (int i = 0; i < RoundTripsPerPass; ++i) {
-            const double us = probe.roundTripUs();
-            if (us < 0)
-                qFatal("no reply from the simulated module");
-            singleUs << us;
-        }
+        singleUs << sampleRoundTrips([&] { return probe->roundTripUs(); }, RoundTripsPerPass, 0);
         const double oneBlockUs = block.nsecsElapsed() / 1000.0;
         if (pass > WarmupPasses) {
             passUs << spanUs * ModuleCount / (ModuleCount - 1);

@@ -5,7 +5,6 @@
 // facade exists, and 32 getter round trips once a second over a link of its own (the I/O of a
 // home pass with nothing around it).
 #include "FacadeSession.h"
-#include "LinkProbe.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -57,15 +56,13 @@ int main(int argc, char *argv[])
     FacadeSession session(ModuleCount);
     if (!session.startSimulator())
         qFatal("the simulator did not start");
-    LinkProbe probe(session.simulator().address(), session.simulator().port(), ModuleCount);
-    if (!probe.isConnected())
-        qFatal("no link of its own to the simulator");
+    const std::unique_ptr<LinkProbe> probe = session.openProbe(ModuleCount);
     int failedRoundTrips = 0;
     const double bareRoundTrips = cpuLoad(BaselineWindowMs, [&](QEventLoop &loop) {
         auto *tick = new QTimer(&loop);
         QObject::connect(tick, &QTimer::timeout, [&] {
             for (int i = 0; i < RoundTripsPerPass; ++i)
-                failedRoundTrips += probe.roundTripUs() < 0;
+                failedRoundTrips += probe->roundTripUs() < 0;
         });
         tick->start(HomePollPeriodMs);
     });

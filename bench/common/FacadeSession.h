@@ -2,12 +2,15 @@
 
 #include "CrateDescriptionFile.h"
 #include "DataProviderList.h"
+#include "LinkProbe.h"
 #include "SimulatorProcess.h"
 #include "WorkerAsync.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <memory>
 
 /// The program's facade in this process, connected to a simulator that plays a crate of SSPD M0
 /// modules, with the settings store in a temporary directory. The facade goes with the object.
@@ -57,6 +60,16 @@ public:
     }
 
     bool start() { return startSimulator() && connectFacade(); }
+
+    /// A link of its own to the running simulator, for baseline round trips; ends the benchmark
+    /// when it cannot connect.
+    std::unique_ptr<LinkProbe> openProbe(quint8 moduleAddress)
+    {
+        auto probe = std::make_unique<LinkProbe>(m_simulator.address(), m_simulator.port(), moduleAddress);
+        if (!probe->isConnected())
+            qFatal("no link of its own to the simulator");
+        return probe;
+    }
 
     WorkerAsync *facade() const { return WorkerAsync::instance(); }
     SimulatorProcess &simulator() { return m_simulator; }

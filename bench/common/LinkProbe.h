@@ -1,9 +1,7 @@
 #pragma once
 
+#include "LinkRoundTrip.h"
 #include "vtTcpSocketIOInterface.h"
-
-#include <QElapsedTimer>
-#include <QSignalSpy>
 
 /// One module getter over its own TCP link: a 3-byte request answered with a 20-byte record,
 /// the unit every synchronous driver read is made of. Lives on the thread that calls it.
@@ -24,16 +22,7 @@ public:
     bool isConnected() const { return m_connected; }
 
     /// Request to reply, µs; -1 when no reply came.
-    double roundTripUs()
-    {
-        QSignalSpy replies(&m_link, &vtIOInterface::msgReceived);
-        QElapsedTimer clock;
-        clock.start();
-        m_link.sendMsg(m_moduleAddress, ParamsGetter, 0, nullptr);
-        if (!replies.wait(ReplyWaitMs))
-            return -1;
-        return clock.nsecsElapsed() / 1000.0;
-    }
+    double roundTripUs() { return linkRoundTripUs(m_link, m_moduleAddress, ParamsGetter, ReplyWaitMs); }
 
 private:
     vtTcpSocketIOInterface m_link;
