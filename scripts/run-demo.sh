@@ -18,7 +18,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$build_dir/bin/vantrel-sim" --address 127.0.0.1 --port 9876 --verbose >"$work/sim.log" 2>&1 &
+# The demo crate powers on with three detector channels biased and counting.
+"$build_dir/bin/vantrel-sim" --address 127.0.0.1 --port 9876 --crate "$root/sim/crates/demo.json" \
+  --verbose >"$work/sim.log" 2>&1 &
 sim_pid=$!
 for _ in $(seq 100); do
   grep -q "listening on" "$work/sim.log" && break

@@ -51,7 +51,9 @@ std::optional<ModuleDescription> parseModule(const QJsonObject &entry, QString *
 
     double criticalCurrentUa = module.criticalCurrent * MicroampsPerAmp;
     double seed = 0;
+    double startBiasUa = 0;
     if (!readNumber(entry, QStringLiteral("criticalCurrentUa"), 0.1, 1000, &criticalCurrentUa) ||
+        !readNumber(entry, QStringLiteral("startBiasUa"), 0, 100, &startBiasUa) ||
         !readNumber(entry, QStringLiteral("lightLevelCps"), 0, 1e9, &module.lightLevel) ||
         !readNumber(entry, QStringLiteral("darkCountsCps"), 0, 1e9, &module.darkCountsAtCritical) ||
         !readNumber(entry, QStringLiteral("seed"), 0, 9e15, &seed)) {
@@ -60,6 +62,7 @@ std::optional<ModuleDescription> parseModule(const QJsonObject &entry, QString *
     }
     module.criticalCurrent = criticalCurrentUa / MicroampsPerAmp;
     module.seed = static_cast<quint64>(seed);
+    module.startBias = startBiasUa / MicroampsPerAmp;
     return module;
 }
 } // namespace

@@ -9,6 +9,8 @@ constexpr int Bit3Index = 3;
 /// After power-on: initialised, detector shorted, pulse chain off.
 constexpr quint8 PowerOnStatus = SimulatedSspd::InitedBit | SimulatedSspd::ShortedBit;
 constexpr quint8 ErrorBit = 0x80; ///< the module's own report; a write cannot set it
+/// A channel the crate description starts biased: short open, amplifier, bit 3, comparator, counter on.
+constexpr quint8 CountingStatus = 0x3D;
 
 /// The counting parameters record with the codes of its fields (getter, setter = getter + 1).
 const QList<RecordImage::Field> &paramFields()
@@ -31,7 +33,14 @@ SimulatedSspd::SimulatedSspd(const ModuleDescription &description, const SimCloc
     : SimulatedModule(description), m_clock(clock), m_cryostat(cryostat), m_modification(modification),
       m_physics(physicsSettings(description)), m_lastCatchUp(clock.seconds()), m_status(0)
 {
-    setStatus(PowerOnStatus);
+    powerOn();
+}
+
+void SimulatedSspd::powerOn()
+{
+    const double bias = description().startBias;
+    setStatus(bias > 0 ? CountingStatus : PowerOnStatus);
+    m_physics.setBiasCurrent(bias);
 }
 
 SspdPhysics::Settings SimulatedSspd::physicsSettings(const ModuleDescription &description)
@@ -48,7 +57,7 @@ void SimulatedSspd::reset()
 {
     m_physics = SspdPhysics(physicsSettings(description()));
     m_lastCatchUp = m_clock.seconds();
-    setStatus(PowerOnStatus);
+    powerOn();
     m_pidEnabled = false;
     m_modification.calibration.restoreFactory();
     loadEeprom(eepromContent());

@@ -83,6 +83,8 @@ private:
 
     void catchUp();
     void setStatus(quint8 status);
+    /// The state after power-on or a reset: idle and shorted, or counting at the described start bias.
+    void powerOn();
     /// The status bit the switch setter `command` drives, or -1.
     int switchBit(quint8 command) const;
     VT4SDM0V1_Param_t params() const;

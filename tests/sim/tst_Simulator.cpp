@@ -55,6 +55,7 @@ private slots:
     void sspdSettersAreAcknowledgedAndKept();
     void wrongSizedSetterIsNotAcknowledged();
     void detectorCountsInScaledTime();
+    void demoCrateStartsCounting();
     void shapedRepliesCarryTheSameBytes_data();
     void shapedRepliesCarryTheSameBytes();
     void garbledModuleRepliesAreWrong();
@@ -287,6 +288,20 @@ void tst_Simulator::detectorCountsInScaledTime()
     QTRY_COMPARE_WITH_TIMEOUT(floatFrom(client.request(SspdAddress, 20)->data), 0.0f, 5000);
 }
 
+void tst_Simulator::demoCrateStartsCounting()
+{
+    SimulatorProcess simulator({"--crate", QStringLiteral(VT_SIM_DEMO_CRATE), "--time-scale", "50"});
+    RawCrateClient client;
+    QVERIFY(startAndConnect(simulator, client));
+    // Channel A powers on biased below its critical current, short open and pulse chain on.
+    QCOMPARE(client.request(SspdAddress, 21)->data, QByteArray::fromHex("3d"));
+    QVERIFY(qAbs(floatFrom(client.request(SspdAddress, 17)->data) - 21e-6f) < 0.5e-6f);
+    QTRY_VERIFY_WITH_TIMEOUT(floatFrom(client.request(SspdAddress, 20)->data) > 0, 5000);
+    // A crate reset brings it back the same way.
+    QCOMPARE(client.query("SYST:URES"), QStringLiteral("ok"));
+    QCOMPARE(client.request(SspdAddress, 21)->data, QByteArray::fromHex("3d"));
+}
+
 void tst_Simulator::shapedRepliesCarryTheSameBytes_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -452,6 +467,8 @@ void tst_Simulator::crateDescriptionFile_data()
         << QByteArray(R"({"modules": [{"address": 1, "type": "X"}, {"address": 1, "type": "Y"}]})") << false;
     QTest::newRow("short UDID") << QByteArray(R"({"modules": [{"address": 1, "type": "X", "UDID": "01"}]})")
                                 << false;
+    QTest::newRow("start bias out of range")
+        << QByteArray(R"({"modules": [{"address": 1, "type": "VT4SDM0", "startBiasUa": 500}]})") << false;
     QTest::newRow("critical current not a number")
         << QByteArray(R"({"modules": [{"address": 1, "type": "X", "criticalCurrentUa": "high"}]})") << false;
 }
