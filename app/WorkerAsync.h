@@ -41,8 +41,11 @@ class WorkerAsync : public QObject
     Q_PROPERTY(bool isSystemEqualRaspberryPi READ isSystemEqualRaspberryPi CONSTANT)
 
 public:
+    // Both enums have a fixed underlying type: numbers outside them arrive from the screens
+    // and must be representable so that the worker can ignore them.
+
     /// What the worker loop does each pass.
-    enum WorkerMode
+    enum WorkerMode : int
     {
         WorkerModeAllChannels = 0,
         WorkerModeSspdSingleChannel,
@@ -58,7 +61,7 @@ public:
     Q_ENUM(WorkerMode)
 
     /// Commands queued to the worker, each with one variant parameter.
-    enum WorkerCommands
+    enum WorkerCommands : int
     {
         CommandConnect = 0,
         CommandSetMode,

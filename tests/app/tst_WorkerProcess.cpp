@@ -55,6 +55,8 @@ void tst_WorkerProcess::cleanup()
         m_worker->wakeUp();
     m_thread->quit();
     QVERIFY(m_thread->wait(WaitMs));
+    // A worker whose loop never ran was never scheduled for deletion.
+    delete m_worker.data();
     delete m_thread;
 }
 
