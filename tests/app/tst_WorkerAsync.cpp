@@ -1,8 +1,11 @@
+#include "Settings.h"
 #include "SimulatorProcess.h"
 #include "WorkerAsync.h"
 #include "WorkerProcess.h"
+#include "WorkerStatistics.h"
 
 #include <QPointer>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -26,6 +29,7 @@ private slots:
     void connectsToSimulator();
     void failedConnectionReenablesForm();
     void destroyedWhileWorkerIsInsideQuery();
+    void statisticsLineShowsTimeConstantFromSettings();
 
 private:
     QTemporaryDir m_config;
@@ -108,6 +112,23 @@ void tst_WorkerAsync::destroyedWhileWorkerIsInsideQuery()
 
     WorkerAsync::destroyInstance();
     QVERIFY(worker.isNull());
+}
+
+void tst_WorkerAsync::statisticsLineShowsTimeConstantFromSettings()
+{
+    qputenv("VT4_WORKER_PERF", "1");
+    WorkerAsync *facade = WorkerAsync::instance();
+    // A time-constant change reaches the worker as milliseconds; the idle loop wakes every 50 ms.
+    QTest::ignoreMessage(
+        QtInfoMsg, QRegularExpression(QStringLiteral("^VT4_WORKER_PERF loops \\d+ loops_per_s \\d+\\.\\d "
+                                                     "process_ms_per_loop \\d+\\.\\d{3} wait_ms_per_loop "
+                                                     "\\d+\\.\\d{3} mode 9 time_const_ms 500$")));
+    facade->settings()->setTimeConstant(0.5);
+    QSignalSpy started(facade->worker(), &WorkerProcess::commandStarted);
+    QVERIFY(started.wait());
+    // The loop has read the switch by the time it runs a command.
+    qunsetenv("VT4_WORKER_PERF");
+    QTest::qWait(WorkerStatistics::WindowMs + 500);
 }
 
 QTEST_GUILESS_MAIN(tst_WorkerAsync)
