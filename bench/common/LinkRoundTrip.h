@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SimulatorProcess.h"
 #include "vtTcpSocketIOInterface.h"
 
 #include <QElapsedTimer>
@@ -16,4 +17,15 @@ inline double linkRoundTripUs(vtTcpSocketIOInterface &link, quint8 address, quin
     if (!replies.wait(waitMs))
         return -1;
     return clock.nsecsElapsed() / 1000.0;
+}
+
+/// Starts `simulator` and points `link` at it, connected; a benchmark cannot go on otherwise.
+inline void connectToSimulator(SimulatorProcess &simulator, vtTcpSocketIOInterface &link)
+{
+    if (!simulator.start())
+        qFatal("the simulator did not start");
+    link.setAddress(simulator.address());
+    link.setPort(simulator.port());
+    if (!link.initialize())
+        qFatal("no connection to the simulator");
 }

@@ -39,14 +39,8 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     SimulatorProcess simulator;
-    if (!simulator.start())
-        qFatal("the simulator did not start");
-
     vtTcpSocketIOInterface link;
-    link.setAddress(simulator.address());
-    link.setPort(simulator.port());
-    if (!link.initialize())
-        qFatal("no connection to the simulator");
+    connectToSimulator(simulator, link);
     SspdDriverM0 driver;
     driver.setDevAddress(ModuleAddress);
     driver.setIOInterface(&link);

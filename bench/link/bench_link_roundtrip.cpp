@@ -44,15 +44,11 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     SimulatorProcess simulator;
-    if (!simulator.start())
-        qFatal("the simulator did not start");
-
     vtTcpSocketIOInterface link;
-    link.setAddress(simulator.address());
-    link.setPort(simulator.port());
+    connectToSimulator(simulator, link);
     QTcpSocket raw;
     raw.connectToHost(simulator.address(), simulator.port());
-    if (!link.initialize() || !raw.waitForConnected(ReplyWaitMs))
+    if (!raw.waitForConnected(ReplyWaitMs))
         qFatal("no connection to the simulator");
 
     // Interleaved halves so that machine noise hits both alike.
