@@ -123,9 +123,11 @@ void tst_WorkerAsync::statisticsLineShowsTimeConstantFromSettings()
         QtInfoMsg, QRegularExpression(QStringLiteral("^VT4_WORKER_PERF loops \\d+ loops_per_s \\d+\\.\\d "
                                                      "process_ms_per_loop \\d+\\.\\d{3} wait_ms_per_loop "
                                                      "\\d+\\.\\d{3} mode 9 time_const_ms 500$")));
+    bool started = false;
+    QObject receiver;
+    connect(facade->worker(), &WorkerProcess::commandStarted, &receiver, [&started] { started = true; });
     facade->settings()->setTimeConstant(0.5);
-    QSignalSpy started(facade->worker(), &WorkerProcess::commandStarted);
-    QVERIFY(started.wait());
+    QTRY_VERIFY(started);
     // The loop has read the switch by the time it runs a command.
     qunsetenv("VT4_WORKER_PERF");
     QTest::qWait(WorkerStatistics::WindowMs + 500);
