@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QSignalSpy>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtCharts/QAreaSeries>
@@ -39,6 +40,7 @@ private slots:
     void countRateSweepRisesThenCollapses();
     void voltageAboveTriggerStopsSweep();
     void downwardAndSinglePointSweeps();
+    void sweepOfSilentModuleReportsFaultsUntilStopped();
 
 private:
     /// Runs one sweep of `mode` on module 1 and returns the recorded points.
@@ -239,6 +241,54 @@ void tst_Sweeps::downwardAndSinglePointSweeps()
         QCOMPARE(points.size(), 1);
         QVERIFY(qAbs(points.first().x() - 50.0) < 1e-3);
     }
+}
+
+void tst_Sweeps::sweepOfSilentModuleReportsFaultsUntilStopped()
+{
+    SimulatorProcess simulator;
+    QVERIFY(simulator.start());
+    qputenv("VT4_CRATE_PORT", QByteArray::number(simulator.port()));
+    WorkerAsync *facade = WorkerAsync::instance();
+    QSignalSpy connected(facade, &WorkerAsync::connected);
+    facade->connectToVantrel(QStringLiteral("127.0.0.1"));
+    QVERIFY(connected.wait(SweepWaitMs));
+    QTRY_VERIFY(!facade->dataList()->items().isEmpty());
+
+    // Module 1 leaves the crate: every step's reading fails from now on.
+    QTcpSocket console;
+    console.connectToHost(simulator.address(), simulator.port());
+    QVERIFY(console.waitForConnected());
+    console.write("SYST:DEVL:REMV 1\r\n");
+    QVERIFY(simulator.waitForLine(QStringLiteral("command SYST:DEVL:REMV 1")));
+
+    int faults = 0;
+    QObject receiver;
+    connect(facade->worker(), &WorkerProcess::dataReady, &receiver,
+            [&faults](int address, const QVariantHash &data) {
+                faults += address == 1 && data.value("status").toInt() == DataProviderList::DeviceStatusFault
+                              ? 1
+                              : 0;
+            });
+    QLineSeries curve;
+    facade->settings()->setSeries({&curve});
+    facade->settings()->setActiveChannel(1);
+    facade->initializeGUI(WorkerAsync::WorkerModeIVCurves);
+    for (ParameterItem &item : *facade->settings()->SweepParameterModel()->Items()) {
+        if (item.name() == QLatin1String("time_constant"))
+            item.setValue(0.05);
+    }
+    QSignalSpy finished(facade, &WorkerAsync::sweepFinished);
+    facade->activateMode(WorkerAsync::WorkerModeIVCurves);
+    QTRY_VERIFY_WITH_TIMEOUT(faults >= 3, SweepWaitMs);
+    QCOMPARE(curve.count(), 0);
+
+    // Leaving the screen stops the sweep: no more readings are made.
+    facade->activateMode(WorkerAsync::WorkerModeNoAction);
+    QTest::qWait(1500); // the silent module holds each step for its 500 ms time-out
+    const int stoppedAt = faults;
+    QTest::qWait(600);
+    QCOMPARE(faults, stoppedAt);
+    QCOMPARE(finished.size(), 0);
 }
 
 QTEST_MAIN(tst_Sweeps)
