@@ -121,7 +121,7 @@ int main(int argc, char *argv[])
         out.flush();
     }
     const qint64 finalKb = residentKb();
-    out << QString("  growth from 10000 to 30000 appends %1 kB (%2 %% of the full-trace figure)\n")
+    out << QString("  growth from 10000 to 30000 appends %1 kB (%2 % of the full-trace figure)\n")
                .arg(finalKb - atCapKb)
                .arg(100.0 * double(finalKb - atCapKb) / double(atCapKb), 0, 'f', 2);
     out << QString("  full-trace figure / before the first append %1\n")
