@@ -1,3 +1,4 @@
+#include "SimulatorProcess.h"
 #include "vtTcpSocketIOInterface.h"
 
 #include <QSignalSpy>
@@ -47,6 +48,8 @@ private slots:
     void queryRestoresMessageMode();
     void unreachableCrateFailsWithoutWriting();
     void directAccessOnlyInDirectMode();
+    void simulatorRepliesSplitOrCoalesced_data();
+    void simulatorRepliesSplitOrCoalesced();
 
 private:
     QTcpSocket *acceptPeer();
@@ -288,6 +291,35 @@ void tst_vtTcpSocketIOInterface::directAccessOnlyInDirectMode()
     QByteArray raw;
     QTRY_VERIFY_WITH_TIMEOUT((raw += m_link->directRead()).size() == 13, WaitMs);
     QVERIFY(m_records.isEmpty());
+}
+
+void tst_vtTcpSocketIOInterface::simulatorRepliesSplitOrCoalesced_data()
+{
+    QTest::addColumn<QStringList>("faults");
+    QTest::newRow("plain") << QStringList{};
+    QTest::newRow("one byte per segment") << QStringList{"--split", "1"};
+    QTest::newRow("replies coalesced") << QStringList{"--coalesce"};
+    QTest::newRow("slow replies") << QStringList{"--delay-ms", "30"};
+}
+
+void tst_vtTcpSocketIOInterface::simulatorRepliesSplitOrCoalesced()
+{
+    QFETCH(QStringList, faults);
+    constexpr quint8 ParamsGetter = 0x1D; // answered with a 20-byte record
+    SimulatorProcess simulator(faults);
+    QVERIFY(simulator.start());
+    m_link->setAddress(simulator.address());
+    m_link->setPort(simulator.port());
+
+    QVERIFY(m_link->sendMsg(1, ParamsGetter, 0, nullptr));
+    QVERIFY(m_link->sendMsg(2, ParamsGetter, 0, nullptr));
+    QTRY_COMPARE_WITH_TIMEOUT(m_records.size(), 2, WaitMs);
+    QCOMPARE(m_records.at(0).address, quint8(1));
+    QCOMPARE(m_records.at(1).address, quint8(2));
+    for (const Record &reply : std::as_const(m_records)) {
+        QCOMPARE(reply.command, ParamsGetter);
+        QCOMPARE(reply.data.size(), 20);
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_vtTcpSocketIOInterface)
