@@ -1,6 +1,7 @@
 #include "DataModel.h"
 #include "DataProviderList.h"
 #include "DriverDataModel.h"
+#include "EepromDataModel.h"
 #include "MyChartRect.h"
 #include "ScreenshotOnConnect.h"
 #include "Settings.h"
@@ -52,6 +53,10 @@ void registerQmlTypes()
                                             "RectTime should not be created in QML");
     qmlRegisterUncreatableMetaObject(DriverDataModel::staticMetaObject, QmlModule, 1, 0, "DriverData",
                                      "Access to enums only");
+    qmlRegisterSingletonType<EepromDataModel>(QmlModule, 1, 0, "EepromDataModel",
+                                              &EepromDataModel::qmlInstance);
+    qmlRegisterUncreatableType<EepromDataItem>(
+        QmlModule, 1, 0, "EepromDataItem", "Calibration constants come from the module; use its enums only");
 }
 
 int runApplication(QApplication &app)

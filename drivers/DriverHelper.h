@@ -1,11 +1,11 @@
 #pragma once
 
+#include "CalibrationPair.h"
+
 #include <QMap>
 #include <QObject>
 #include <QString>
 #include <QVariant>
-
-#include <utility>
 
 class CommonDriver;
 class EepromDataStorage;
@@ -13,10 +13,6 @@ class SspdDriverM0;
 class SspdDriverM1;
 class TempDriverM0;
 class TempDriverM1;
-
-/// A calibration pair as the models carry it: (slope, intercept) or (table voltage, temperature).
-using CalibrationPair = std::pair<double, double>;
-Q_DECLARE_METATYPE(CalibrationPair)
 
 /// Flat, named access to one module: write a parameter by name, read the measured values or the
 /// counting parameters as a map, read and write the calibration constants. Made for one use on

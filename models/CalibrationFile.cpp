@@ -1,0 +1,192 @@
+#include "CalibrationFile.h"
+#include "CalibrationPair.h"
+#include "EepromCatalogue.h"
+#include "EepromDataStorage.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <QSaveFile>
+#include <cmath>
+
+namespace {
+const QString DeviceTypeKey = QStringLiteral("DeviceType");
+const QString UdidKey = QStringLiteral("UDID");
+const QString PulseWidthKey = QStringLiteral("PulseWidth");
+const QString PulseWidthItem = QStringLiteral("PulseWidth");
+const QString TempTableKey = QStringLiteral("TempTable");
+
+struct PairKey
+{
+    QString fileKey;
+    QString itemName;
+};
+
+// File keys keep the forms earlier files were written with ("le" prefix, "ADC" against "Adc").
+const QList<PairKey> &pairKeys()
+{
+    static const QList<PairKey> keys{
+        {QStringLiteral("VoltageAdcCoeffs"), QStringLiteral("Voltage_ADC")},
+        {QStringLiteral("CurrentAdcCoeffs"), QStringLiteral("Current_ADC")},
+        {QStringLiteral("CurrentDacCoeffs"), QStringLiteral("Current_DAC")},
+        {QStringLiteral("leCmpRefDacCoeffs"), QStringLiteral("Cmp_Ref_DAC")},
+        {QStringLiteral("CurrentMonitorAdcCoeffs"), QStringLiteral("CurrentMonitor_ADC")},
+        {QStringLiteral("TempSensorCurrentADCCoeffs"), QStringLiteral("tempSensorCurrentAdc")},
+        {QStringLiteral("TempSensorCurrentDACCoeffs"), QStringLiteral("tempSensorCurrentDac")},
+        {QStringLiteral("TempSensorVoltageCoeffs"), QStringLiteral("tempSensorVoltage")},
+        {QStringLiteral("PressSensorVoltagePCoeffs"), QStringLiteral("pressSensorVoltageP")},
+        {QStringLiteral("PressSensorVoltageNCoeffs"), QStringLiteral("pressSensorVoltageN")},
+        {QStringLiteral("PressSensorCoeffs"), QStringLiteral("pressSensorCoeffs")},
+    };
+    return keys;
+}
+
+QJsonArray pairArray(const QVariant &value)
+{
+    const CalibrationPair pair =
+        value.canConvert<CalibrationPair>() ? value.value<CalibrationPair>() : CalibrationPair(0, 0);
+    return QJsonArray{pair.first, pair.second};
+}
+
+/// A pair of finite numbers from a JSON value, or false.
+bool pairFromJson(const QJsonValue &value, CalibrationPair *pair)
+{
+    const QJsonArray array = value.toArray();
+    if (!value.isArray() || array.size() != 2 || !array.at(0).isDouble() || !array.at(1).isDouble())
+        return false;
+    *pair = CalibrationPair(array.at(0).toDouble(), array.at(1).toDouble());
+    return std::isfinite(pair->first) && std::isfinite(pair->second);
+}
+
+QString notAPair(const QString &entry)
+{
+    return QStringLiteral("\"%1\" is not a pair of numbers [first, second].").arg(entry);
+}
+} // namespace
+
+QJsonObject CalibrationFile::build(const EepromDataStorage &storage)
+{
+    QJsonObject object{{DeviceTypeKey, storage.typeString()}, {UdidKey, storage.udid()}};
+    for (const PairKey &key : pairKeys()) {
+        if (const EepromDataItem *item = storage.getByName(key.itemName))
+            object.insert(key.fileKey, pairArray(item->value()));
+    }
+    if (const EepromDataItem *item = storage.getByName(PulseWidthItem))
+        object.insert(PulseWidthKey, item->value().toDouble());
+    QJsonArray table;
+    for (int i = 0; i < EepromCatalogue::TempTablePoints; ++i) {
+        if (const EepromDataItem *item = storage.getByName(EepromCatalogue::tempTableName(i)))
+            table.append(pairArray(item->value()));
+    }
+    if (!table.isEmpty())
+        object.insert(TempTableKey, table);
+    return object;
+}
+
+bool CalibrationFile::write(const QString &fileName, const QJsonObject &object, QString *error)
+{
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = QStringLiteral("Cannot write %1: %2").arg(fileName, file.errorString());
+        return false;
+    }
+    file.write(QJsonDocument(object).toJson(QJsonDocument::Indented));
+    if (!file.commit()) {
+        *error = QStringLiteral("Cannot write %1: %2").arg(fileName, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool CalibrationFile::read(const QString &fileName, QJsonObject *object, QString *error)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("Cannot open %1: %2").arg(fileName, file.errorString());
+        return false;
+    }
+    // Read one byte past the limit so that files whose size is not known in advance are caught too.
+    const QByteArray bytes = file.read(MaxFileBytes + 1);
+    if (bytes.size() > MaxFileBytes) {
+        *error = QStringLiteral("%1 is larger than %2 KB; it is not a calibration file.")
+                     .arg(QFileInfo(fileName).fileName())
+                     .arg(MaxFileBytes / 1024);
+        return false;
+    }
+    if (bytes.trimmed().isEmpty()) {
+        *error = QStringLiteral("%1 is empty.").arg(QFileInfo(fileName).fileName());
+        return false;
+    }
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
+    if (parseError.error != QJsonParseError::NoError || !document.isObject()) {
+        *error = QStringLiteral("%1 is not a calibration file: %2 at byte %3.")
+                     .arg(QFileInfo(fileName).fileName(), parseError.error != QJsonParseError::NoError
+                                                              ? parseError.errorString()
+                                                              : QStringLiteral("no JSON object"))
+                     .arg(parseError.error != QJsonParseError::NoError ? parseError.offset : 0);
+        return false;
+    }
+    *object = document.object();
+    return true;
+}
+
+bool CalibrationFile::assignments(const QJsonObject &object, const EepromDataStorage &storage,
+                                  QList<Assignment> *result, QString *error)
+{
+    const QString fileType = object.value(DeviceTypeKey).toString();
+    if (fileType != storage.typeString()) {
+        *error = fileType.isEmpty()
+                     ? QStringLiteral("The file does not name its module type; this module is a %1.")
+                           .arg(storage.typeString())
+                     : QStringLiteral("The file holds the constants of a %1 module; this module is a %2.")
+                           .arg(fileType, storage.typeString());
+        return false;
+    }
+    QList<Assignment> values;
+    for (const PairKey &key : pairKeys()) {
+        if (!storage.getByName(key.itemName) || !object.contains(key.fileKey))
+            continue;
+        CalibrationPair pair;
+        if (!pairFromJson(object.value(key.fileKey), &pair)) {
+            *error = notAPair(key.fileKey);
+            return false;
+        }
+        values.append({key.itemName, QVariant::fromValue(pair)});
+    }
+    if (storage.getByName(PulseWidthItem) && object.contains(PulseWidthKey)) {
+        const QJsonValue width = object.value(PulseWidthKey);
+        if (!width.isDouble()) {
+            *error = QStringLiteral("\"%1\" is not a number.").arg(PulseWidthKey);
+            return false;
+        }
+        values.append({PulseWidthItem, width.toDouble()});
+    }
+    if (object.contains(TempTableKey)) {
+        if (!object.value(TempTableKey).isArray()) {
+            *error = QStringLiteral("\"%1\" is not a list of pairs.").arg(TempTableKey);
+            return false;
+        }
+        const QJsonArray table = object.value(TempTableKey).toArray();
+        for (int i = 0; i < EepromCatalogue::TempTablePoints && i < table.size(); ++i) {
+            const QString name = EepromCatalogue::tempTableName(i);
+            if (!storage.getByName(name))
+                continue;
+            CalibrationPair pair;
+            if (!pairFromJson(table.at(i), &pair)) {
+                *error = notAPair(QStringLiteral("%1[%2]").arg(TempTableKey).arg(i));
+                return false;
+            }
+            values.append({name, QVariant::fromValue(pair)});
+        }
+    }
+    *result = values;
+    return true;
+}
+
+QString CalibrationFile::udid(const QJsonObject &object)
+{
+    return object.value(UdidKey).toString();
+}
