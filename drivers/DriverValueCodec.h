@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DriverProperty_p.h"
+#include "RecordFlagBytes.h"
 
 #include <QByteArray>
 #include <QString>
@@ -9,7 +10,8 @@
 #include <type_traits>
 
 /// The byte image a module value travels as: exactly sizeof(T) bytes of its little-endian
-/// memory image. Fewer bytes (nothing received yet) decode as all-zero bytes.
+/// memory image. Fewer bytes (nothing received yet) decode as all-zero bytes; flag bytes decode
+/// as "non-zero is on".
 template <typename T> struct DriverValueCodec
 {
     static_assert(std::is_trivially_copyable_v<T>, "module values travel by their memory image");
@@ -24,6 +26,8 @@ template <typename T> struct DriverValueCodec
         unsigned char image[sizeof(T)] = {};
         if (bytes.size() >= Size)
             std::copy_n(bytes.constBegin(), sizeof(T), image);
+        for (const std::size_t offset : RecordFlagBytes<T>::offsets)
+            image[offset] = image[offset] != 0 ? 1 : 0;
         T value;
         std::memcpy(static_cast<void *>(&value), image, sizeof(T));
         return value;

@@ -4,6 +4,7 @@
 // pressure sensor). Each record travels as its little-endian memory image: members naturally
 // aligned, padding bytes included.
 
+#include "RecordFlagBytes.h"
 #include "pair_t.h"
 
 #include <QMetaType>
@@ -70,6 +71,11 @@ static_assert(offsetof(VT4TDM0V1_Data_t, pressSensorVoltageP) == 16, "Data.press
 static_assert(offsetof(VT4TDM0V1_Data_t, pressSensorVoltageN) == 20, "Data.pressSensorVoltageN at 20");
 static_assert(offsetof(VT4TDM0V1_Data_t, commutator) == 24, "Data.commutator at 24");
 static_assert(offsetof(VT4TDM0V1_Data_t, reserved) == 25, "Data padding at 25");
+
+template <> struct RecordFlagBytes<VT4TDM0V1_Data_t>
+{
+    static constexpr std::array<std::size_t, 1> offsets{offsetof(VT4TDM0V1_Data_t, commutator)};
+};
 
 static_assert(sizeof(VT4TDM0V1_EEPROM_Const_t) == 48, "VT4TDM0V1_EEPROM_Const_t is 48 bytes");
 static_assert(offsetof(VT4TDM0V1_EEPROM_Const_t, tempSensorCurrentAdcCoeff) == 0, "EEPROM pair at 0");

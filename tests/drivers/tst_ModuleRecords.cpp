@@ -6,6 +6,7 @@
 #include "VT4TDM1Records.h"
 
 #include <QTest>
+#include <cstring>
 
 // Floats as little-endian IEEE-754 single: 1.0 0000803f, -2.5 000020c0, 250.0 00007a43,
 // 0.5 0000003f, 10.0 00002041, 0.25 0000803e, 1.5 0000c03f, 42.0 00002842, 2.0 00000040,
@@ -19,6 +20,7 @@ private slots:
     void sspdM1Eeprom();
     void sspdM1Operating_data();
     void sspdM1Operating();
+    void tempM0Data_data();
     void tempM0Data();
     void tempM0Eeprom();
     void tableItem();
@@ -84,16 +86,30 @@ void tst_ModuleRecords::sspdM1Operating()
     QCOMPARE(VT4SDM1_Status_t::fromByte(byte).isOperating(), operating);
 }
 
+void tst_ModuleRecords::tempM0Data_data()
+{
+    QTest::addColumn<QByteArray>("flagByte");
+    QTest::addColumn<bool>("commutator");
+    QTest::newRow("0") << QByteArray("00") << false;
+    QTest::newRow("1") << QByteArray("01") << true;
+    // Any non-zero byte from a module means on, and must decode to a well-formed bool.
+    QTest::newRow("2") << QByteArray("02") << true;
+    QTest::newRow("ff") << QByteArray("ff") << true;
+}
+
 void tst_ModuleRecords::tempM0Data()
 {
-    const QByteArray wire = QByteArray::fromHex("00004040" // temperature 3.0 K
-                                                "0000003f" // pressure 0.5 mbar
-                                                "0000803e" // sensor current 0.25
-                                                "0000c03f" // sensor voltage 1.5
-                                                "00002041" // pressure P 10
-                                                "000020c0" // pressure N -2.5
-                                                "01"       // commutator
-                                                "ffffff"); // padding
+    QFETCH(QByteArray, flagByte);
+    QFETCH(bool, commutator);
+    QByteArray wire = QByteArray::fromHex("00004040" // temperature 3.0 K
+                                          "0000003f" // pressure 0.5 mbar
+                                          "0000803e" // sensor current 0.25
+                                          "0000c03f" // sensor voltage 1.5
+                                          "00002041" // pressure P 10
+                                          "000020c0" // pressure N -2.5
+                                          "01"       // commutator
+                                          "ffffff"); // padding
+    wire[24] = char(QByteArray::fromHex(flagByte).at(0));
     QCOMPARE(wire.size(), 28);
     const auto record = DriverValueCodec<VT4TDM0V1_Data_t>::decode(wire);
     QCOMPARE(record.temperature, 3.0f);
@@ -102,7 +118,10 @@ void tst_ModuleRecords::tempM0Data()
     QCOMPARE(record.tempSensorVoltage, 1.5f);
     QCOMPARE(record.pressSensorVoltageP, 10.0f);
     QCOMPARE(record.pressSensorVoltageN, -2.5f);
-    QCOMPARE(record.commutator, true);
+    QCOMPARE(record.commutator, commutator);
+    unsigned char stored = 0xAA;
+    std::memcpy(&stored, &record.commutator, 1);
+    QCOMPARE(int(stored), commutator ? 1 : 0);
 }
 
 void tst_ModuleRecords::tempM0Eeprom()
