@@ -1,8 +1,11 @@
 #include "WorkerAsync.h"
 #include "AppLogging.h"
+#include "CalibrationPair.h"
 #include "ChartRangeFitter.h"
 #include "DataProviderList.h"
 #include "DriverDataModel.h"
+#include "EepromDataModel.h"
+#include "EepromDataStorage.h"
 #include "FuzzyCompare.h"
 #include "MyChartRect.h"
 #include "Settings.h"
@@ -116,10 +119,11 @@ void WorkerAsync::destroyInstance()
 
 WorkerAsync::WorkerAsync()
     : QObject(nullptr), m_dataList(new DataProviderList(this)), m_worker(new WorkerProcess()),
-      m_settings(new Settings(this))
+      m_settings(new Settings(this)), m_eepromStorage(new EepromDataStorage(this))
 {
     qRegisterMetaType<WorkerAsync::WorkerCommands>();
     qRegisterMetaType<WorkerAsync::WorkerMode>();
+    qRegisterMetaType<CalibrationPair>("CalibrationPair");
 
     QSettings store(QString::fromLatin1(SettingsOrganization), QString::fromLatin1(SettingsApplication));
     setCurrentAddress(store.value(QLatin1String(AddressKey), QString::fromLatin1(DefaultAddress)).toString());
@@ -130,6 +134,7 @@ WorkerAsync::WorkerAsync()
     m_worker->moveToThread(&m_workerThread);
     m_workerThread.start(QThread::InheritPriority);
     connectWorker();
+    EepromDataModel::instance()->setStorage(m_eepromStorage);
 
     emit startProcess();
 }
@@ -147,6 +152,7 @@ void WorkerAsync::connectWorker()
     connect(worker, &WorkerProcess::sendMessage, this, &WorkerAsync::sendMessage);
     connect(worker, &WorkerProcess::sweepProgress, this, &WorkerAsync::setProgress);
     connect(worker, &WorkerProcess::sweepFinished, this, &WorkerAsync::sweepFinished);
+    connect(worker, &WorkerProcess::eepromDataReady, this, &WorkerAsync::eepromDataReady);
     connect(worker, &WorkerProcess::eepromUpdated, this, &WorkerAsync::eepromDataUpdated);
     connect(worker, &WorkerProcess::dataReady, this, &WorkerAsync::updateData);
     connect(worker, &WorkerProcess::updatePlot, this, &WorkerAsync::updatePlot);
@@ -411,6 +417,24 @@ void WorkerAsync::turnOnAllSelectedChannels(bool turnOn)
         if (item.byName(QStringLiteral("selected")).toBool())
             setParameter(item.byName(QStringLiteral("address")).toInt(), QStringLiteral("operate"), turnOn);
     }
+}
+
+void WorkerAsync::sendEepromData()
+{
+    // The worker gets the values, never the items: they belong to the GUI thread.
+    sendCommand(CommandSetEepromConst, m_eepromStorage->constants());
+}
+
+void WorkerAsync::writeEeprom()
+{
+    sendCommand(CommandWriteEEPROM, m_eepromStorage->address());
+}
+
+void WorkerAsync::eepromDataReady(int address, const QVariantMap &data)
+{
+    qCDebug(lcFacade) << "calibration constants of module" << address;
+    m_eepromStorage->initialize(data);
+    emit eepromDataUpdated();
 }
 
 void WorkerAsync::updateData(int address, const QVariantHash &data)

@@ -12,6 +12,7 @@
 #include "ParameterItem.h"
 
 class DataProviderList;
+class EepromDataStorage;
 class MyChartRect;
 class QAreaSeries;
 class QXYSeries;
@@ -138,6 +139,9 @@ public:
     QString WorkerVersion() const { return m_version; }
     bool isSystemEqualRaspberryPi() const { return m_isRaspberryPi; }
 
+    /// The calibration constants being edited; the editor reaches it through EepromDataModel.
+    EepromDataStorage *eepromStorage() const { return m_eepromStorage; }
+
     /// The worker, for tests and benchmarks that queue commands directly.
     WorkerProcess *worker() const;
 
@@ -154,6 +158,10 @@ public slots:
     QString currentAppPath() const;
     QString urlToPath(const QString &url) const;
     void turnOnAllSelectedChannels(bool turnOn);
+    /// Sends a copy of the edited calibration constants to their module (not yet to its EEPROM).
+    void sendEepromData();
+    /// Makes the edited module keep the constants it holds over a power cycle.
+    void writeEeprom();
 
     void setStatusText(const QString &text);
     void setProgress(double value);
@@ -182,6 +190,7 @@ private slots:
     void updatePlot();
     void initDataList(const QJsonObject &initData);
     void vantrelConnected();
+    void eepromDataReady(int address, const QVariantMap &data);
 
 private:
     WorkerAsync();
@@ -208,6 +217,7 @@ private:
     QThread m_workerThread;
     QPointer<WorkerProcess> m_worker;
     Settings *m_settings;
+    EepromDataStorage *m_eepromStorage; ///< child
     WorkerMode m_currentMode = WorkerModeNoAction;
     QVariantMap m_sweepValues;                                    ///< sent to the worker when a sweep starts
     QMap<WorkerMode, MyChartRect *> m_chartRects;                 ///< children, one per mode

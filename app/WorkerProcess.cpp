@@ -3,6 +3,7 @@
 #include "CommonDriver.h"
 #include "DriverFactory.h"
 #include "DriverHelper.h"
+#include "EepromCommands.h"
 #include "FreeStyleParameter.h"
 #include "WorkerStatistics.h"
 #include "convertToHostAddress.h"
@@ -183,10 +184,31 @@ bool WorkerProcess::execute(WorkerAsync::WorkerCommands cmd, const QVariant &par
     case WorkerAsync::CommandLock:
         vantrelRequest(QStringLiteral("SYST:LOCK %1").arg(params.toInt() != 0 ? 1 : 0));
         break;
+    case WorkerAsync::CommandUpdateEepromConst:
+        runEepromStep(EepromCommands::Step::Read, params);
+        break;
+    case WorkerAsync::CommandSetEepromConst:
+        runEepromStep(EepromCommands::Step::Send, params);
+        break;
+    case WorkerAsync::CommandWriteEEPROM:
+        runEepromStep(EepromCommands::Step::Write, params);
+        break;
     default:
         break;
     }
     return true;
+}
+
+void WorkerProcess::runEepromStep(EepromCommands::Step step, const QVariant &params)
+{
+    const EepromCommands commands([this](int address) { return driverByAddress(address); });
+    const EepromCommands::Outcome outcome = commands.run(step, params);
+    if (!outcome.ok)
+        emit sendErrorMessage(ErrorTitle, outcome.error);
+    else if (step == EepromCommands::Step::Read)
+        emit eepromDataReady(outcome.address, outcome.constants);
+    else
+        emit eepromUpdated();
 }
 
 void WorkerProcess::applyFreeStyle(const QVariant &params)

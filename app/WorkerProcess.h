@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EepromCommands.h"
 #include "WorkerAsync.h"
 
 #include <QElapsedTimer>
@@ -82,6 +83,8 @@ private:
     /// Runs one command; false when draining must stop for this pass.
     bool execute(WorkerAsync::WorkerCommands cmd, const QVariant &params);
     bool processMode();
+    /// A calibration command of the editor; its result or its failure goes back as a signal.
+    void runEepromStep(EepromCommands::Step step, const QVariant &params);
     /// A parameter change from the screens: (address, name, value) applied through the bridge.
     void applyFreeStyle(const QVariant &params);
     /// Reads one module and emits dataReady; a time constant above 0 is set on the module first

@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
+#include <algorithm>
+#include <cmath>
 
 namespace {
 constexpr std::uint8_t ShortedBit = 0x02;
@@ -170,6 +172,84 @@ template <typename Eeprom> void insertSspdPairs(QMap<QString, QVariant> &constan
     constants.insert(QStringLiteral("Cmp_Ref_DAC"), pairVariant(eeprom.cmpReferenceCoeff));
 }
 
+/// The named constants as a driver writes them; `complete` turns false at the first one that is
+/// missing or not a number.
+class ConstantReader
+{
+public:
+    explicit ConstantReader(const QMap<QString, QVariant> &constants) : m_constants(constants) {}
+
+    bool complete() const { return m_complete; }
+
+    pair_t<float> pair(const QString &name)
+    {
+        const QVariant value = m_constants.value(name);
+        const CalibrationPair pair = value.value<CalibrationPair>();
+        check(value.canConvert<CalibrationPair>(), pair.first, pair.second);
+        return {float(pair.first), float(pair.second)};
+    }
+    float number(const QString &name)
+    {
+        bool ok = false;
+        const double number = m_constants.value(name).toDouble(&ok);
+        check(ok, number, 0);
+        return float(number);
+    }
+
+private:
+    void check(bool converts, double first, double second)
+    {
+        m_complete = m_complete && converts && std::isfinite(float(first)) && std::isfinite(float(second));
+    }
+
+    const QMap<QString, QVariant> &m_constants;
+    bool m_complete = true;
+};
+
+template <typename Eeprom> void readSspdPairs(ConstantReader &reader, Eeprom &eeprom)
+{
+    eeprom.currentAdcCoeff = reader.pair(QStringLiteral("Current_ADC"));
+    eeprom.currentDacCoeff = reader.pair(QStringLiteral("Current_DAC"));
+    eeprom.voltageAdcCoeff = reader.pair(QStringLiteral("Voltage_ADC"));
+    eeprom.cmpReferenceCoeff = reader.pair(QStringLiteral("Cmp_Ref_DAC"));
+}
+
+/// Writes one calibration record once every constant it needs was found.
+template <typename Eeprom>
+bool writeRecord(DriverProperty<Eeprom> *property, const Eeprom &eeprom, const ConstantReader &reader,
+                 int attempts)
+{
+    if (!reader.complete())
+        return false;
+    bool ok = false;
+    property->setValueSync(eeprom, &ok, attempts);
+    return ok;
+}
+
+bool setTempM0Constants(TempDriverM0 *d, const QMap<QString, QVariant> &constants, int attempts)
+{
+    ConstantReader reader(constants);
+    VT4TDM0V1_EEPROM_Const_t eeprom{};
+    eeprom.tempSensorCurrentAdcCoeff = reader.pair(QStringLiteral("tempSensorCurrentAdc"));
+    eeprom.tempSensorCurrentDacCoeff = reader.pair(QStringLiteral("tempSensorCurrentDac"));
+    eeprom.tempSensorVoltageCoeff = reader.pair(QStringLiteral("tempSensorVoltage"));
+    eeprom.pressSensorVoltagePCoeff = reader.pair(QStringLiteral("pressSensorVoltageP"));
+    eeprom.pressSensorVoltageNCoeff = reader.pair(QStringLiteral("pressSensorVoltageN"));
+    eeprom.pressSensorCoeff = reader.pair(QStringLiteral("pressSensorCoeffs"));
+    VT4TDM0V1_Temp_Table_Item_t table[VT4TDM0_TempTablePoints];
+    for (int i = 0; i < VT4TDM0_TempTablePoints; ++i) {
+        const pair_t<float> point = reader.pair(tempTableKey(i));
+        table[i] = {point.first, point.second};
+    }
+    if (!reader.complete())
+        return false;
+    const bool recordWritten = writeRecord(d->eepromConst(), eeprom, reader, attempts);
+    // The table goes out even when the record was refused: the two are independent in the module.
+    std::copy(table, table + VT4TDM0_TempTablePoints, d->tempTable());
+    const bool tableWritten = d->sendTempTable();
+    return recordWritten && tableWritten;
+}
+
 void insertTempM0Constants(QMap<QString, QVariant> &constants, TempDriverM0 *d)
 {
     const VT4TDM0V1_EEPROM_Const_t eeprom = d->eepromConst()->currentValue();
@@ -251,16 +331,19 @@ QVariant DriverHelper::getCurrentParameter(const QString &name) const
     return {};
 }
 
-QMap<QString, QVariant> DriverHelper::getEepromConst()
+QMap<QString, QVariant> DriverHelper::getEepromConst(bool *ok)
 {
-    if (m_sspdM0)
-        m_sspdM0->eepromConst()->getValueSync(nullptr, SingleAttempt);
-    else if (m_sspdM1)
-        m_sspdM1->eepromConst()->getValueSync(nullptr, SingleAttempt);
-    else if (m_tempM0) {
-        m_tempM0->eepromConst()->getValueSync(nullptr, SingleAttempt);
-        m_tempM0->receiveTempTable();
+    bool read = true;
+    if (m_sspdM0) {
+        m_sspdM0->eepromConst()->getValueSync(&read, SingleAttempt);
+    } else if (m_sspdM1) {
+        m_sspdM1->eepromConst()->getValueSync(&read, SingleAttempt);
+    } else if (m_tempM0) {
+        m_tempM0->eepromConst()->getValueSync(&read, SingleAttempt);
+        read = m_tempM0->receiveTempTable() && read;
     }
+    if (ok)
+        *ok = read;
     return extractEepromConst();
 }
 
@@ -286,17 +369,33 @@ QMap<QString, QVariant> DriverHelper::extractEepromConst()
     return constants;
 }
 
-void DriverHelper::setEepromConst(EepromDataStorage *storage, int attempts)
+bool DriverHelper::setEepromConst(const QMap<QString, QVariant> &constants, int attempts)
 {
-    // The calibration storage and its editor arrive with the calibration screens.
-    Q_UNUSED(storage);
-    Q_UNUSED(attempts);
+    ConstantReader reader(constants);
+    if (m_sspdM0) {
+        VT4SDM0V1_EEPROM_Const_t eeprom{};
+        readSspdPairs(reader, eeprom);
+        return writeRecord(m_sspdM0->eepromConst(), eeprom, reader, attempts);
+    }
+    if (m_sspdM1) {
+        VT4SDM1_EEPROM_Const_t eeprom{};
+        readSspdPairs(reader, eeprom);
+        eeprom.currentMonitorAdcCoeff = reader.pair(QStringLiteral("CurrentMonitor_ADC"));
+        eeprom.pulseWidthCoeff = reader.number(QStringLiteral("PulseWidth"));
+        return writeRecord(m_sspdM1->eepromConst(), eeprom, reader, attempts);
+    }
+    if (m_tempM0)
+        return setTempM0Constants(m_tempM0, constants, attempts);
+    return false;
 }
 
-void DriverHelper::writeEeprom()
+bool DriverHelper::writeEeprom()
 {
-    if (m_sspdM0 || m_sspdM1 || m_tempM0)
-        m_driver->writeEeprom()->executeSync(nullptr, SingleAttempt);
+    if (!m_sspdM0 && !m_sspdM1 && !m_tempM0)
+        return false;
+    bool ok = false;
+    m_driver->writeEeprom()->executeSync(&ok, SingleAttempt);
+    return ok;
 }
 
 void DriverHelper::delay(int ms)

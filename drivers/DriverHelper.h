@@ -8,7 +8,6 @@
 #include <QVariant>
 
 class CommonDriver;
-class EepromDataStorage;
 class SspdDriverM0;
 class SspdDriverM1;
 class TempDriverM0;
@@ -47,15 +46,20 @@ public:
     /// "voltage" of a detector module from the cache, V; invalid for anything else.
     QVariant getCurrentParameter(const QString &name) const;
     /// Reads the calibration constants (and a temperature module's table) from the module, then
-    /// returns extractEepromConst().
-    QMap<QString, QVariant> getEepromConst();
+    /// returns extractEepromConst(). `ok`, when given, tells whether everything was read; after a
+    /// failure the map still holds what the driver had cached.
+    QMap<QString, QVariant> getEepromConst(bool *ok = nullptr);
     /// The named calibration constants from the cached records (no calibration read).
     QMap<QString, QVariant> extractEepromConst();
-    /// Writes the calibration constants held by `storage` to the module (not yet to its EEPROM).
-    void setEepromConst(EepromDataStorage *storage, int attempts);
+    /// Writes named calibration constants (a copy of the editor's values, as extractEepromConst()
+    /// names them) to the module, not yet to its EEPROM. False when a constant of the module's
+    /// type is missing or not a number (nothing is sent then), or when the module did not
+    /// acknowledge the record or a table chunk.
+    bool setEepromConst(const QMap<QString, QVariant> &constants, int attempts);
     /// Makes the module keep its calibration constants over a power cycle (detector modules and
-    /// the single-sensor temperature module).
-    void writeEeprom();
+    /// the single-sensor temperature module); false when it did not acknowledge, or has no EEPROM
+    /// constants.
+    bool writeEeprom();
 
     /// Waits `ms` milliseconds while the calling thread's events keep being delivered.
     static void delay(int ms);
