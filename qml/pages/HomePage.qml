@@ -39,7 +39,14 @@ BasePage {
                 Menu {
                     id: settingsMenu
                     y: settingsButton.height
+                    x: settingsButton.width - width
+                    width: Theme.s(300)
                     MenuItem { text: "Reconnect"; onTriggered: Worker.disconnect() }
+                    MenuItem {
+                        objectName: "deviceManagerItem"
+                        text: "Device manager"
+                        onTriggered: deviceManager.open()
+                    }
                     MenuItem { text: "Turn on/off all"; onTriggered: turnOnAll.open() }
                 }
             }
@@ -90,4 +97,5 @@ BasePage {
     }
 
     TurnOnAllDialog { id: turnOnAll }
+    DeviceManagerPopup { id: deviceManager }
 }
