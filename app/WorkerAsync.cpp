@@ -1,6 +1,7 @@
 #include "WorkerAsync.h"
 #include "AppLogging.h"
 #include "CalibrationPair.h"
+#include "AtomicFileWriter.h"
 #include "ChartRangeFitter.h"
 #include "DataProviderList.h"
 #include "DriverDataModel.h"
@@ -8,8 +9,12 @@
 #include "EepromDataStorage.h"
 #include "FuzzyCompare.h"
 #include "MyChartRect.h"
+#include "PresetFile.h"
+#include "SeriesExporter.h"
 #include "Settings.h"
 #include "SweepParameterLists.h"
+#include "TraceHeader.h"
+#include "TraceLogger.h"
 #include "VantrelListProvider.h"
 #include "WorkerProcess.h"
 
@@ -29,7 +34,8 @@ const QString MicroAmpere =
 constexpr double MicroPerUnit = 1e6;
 constexpr double MilliPerUnit = 1e3;
 constexpr int SingleChannelPollMs = 500;
-constexpr double BarInset = 0.05; ///< gap on each side of a histogram bar, in bin widths
+const QString ErrorTitle = QStringLiteral("ERROR!"); ///< title of the file operations' messages
+constexpr double BarInset = 0.05;                    ///< gap on each side of a histogram bar, in bin widths
 
 /// The module-list type of a type string; the later models are tested first.
 int listDeviceType(const QString &type)
@@ -104,6 +110,11 @@ DataProviderItem moduleItem(const QJsonObject &entry)
 }
 } // namespace
 
+bool WorkerAsync::isSweep(WorkerMode mode)
+{
+    return mode == WorkerModeCpsVersCurrent || mode == WorkerModeCpsVersTrigger || mode == WorkerModeIVCurves;
+}
+
 WorkerAsync *WorkerAsync::instance()
 {
     if (!s_instance)
@@ -119,7 +130,8 @@ void WorkerAsync::destroyInstance()
 
 WorkerAsync::WorkerAsync()
     : QObject(nullptr), m_dataList(new DataProviderList(this)), m_worker(new WorkerProcess()),
-      m_settings(new Settings(this)), m_eepromStorage(new EepromDataStorage(this))
+      m_settings(new Settings(this)), m_eepromStorage(new EepromDataStorage(this)),
+      m_traceLog(new TraceLogger(this))
 {
     qRegisterMetaType<WorkerAsync::WorkerCommands>();
     qRegisterMetaType<WorkerAsync::WorkerMode>();
@@ -151,11 +163,16 @@ void WorkerAsync::connectWorker()
     connect(worker, &WorkerProcess::sendErrorMessage, this, &WorkerAsync::sendErrorMessage);
     connect(worker, &WorkerProcess::sendMessage, this, &WorkerAsync::sendMessage);
     connect(worker, &WorkerProcess::sweepProgress, this, &WorkerAsync::setProgress);
-    connect(worker, &WorkerProcess::sweepFinished, this, &WorkerAsync::sweepFinished);
+    connect(worker, &WorkerProcess::sweepFinished, this, [this] {
+        m_sweepRunning = false;
+        emit sweepFinished();
+    });
     connect(worker, &WorkerProcess::eepromDataReady, this, &WorkerAsync::eepromDataReady);
     connect(worker, &WorkerProcess::eepromUpdated, this, &WorkerAsync::eepromDataUpdated);
     connect(worker, &WorkerProcess::dataReady, this, &WorkerAsync::updateData);
     connect(worker, &WorkerProcess::updatePlot, this, &WorkerAsync::updatePlot);
+    connect(m_traceLog, &TraceLogger::failed, this,
+            [this](const QString &error) { emit sendErrorMessage(ErrorTitle, error); });
     connect(m_settings, &Settings::timeConstantChanged, this,
             [this] { sendCommand(CommandSetTimeOut, m_settings->timeConstant() * MilliPerUnit); });
 }
@@ -347,6 +364,14 @@ void WorkerAsync::initializeGUI(WorkerMode mode)
 void WorkerAsync::activateMode(WorkerMode mode)
 {
     qCDebug(lcFacade) << "Mode:" << mode << "activated";
+    if (mode != WorkerModeNoAction) {
+        m_runStart = QDateTime::currentDateTimeUtc();
+        m_modulesAtRunStart = m_dataList->items();
+    }
+    // The worker leaves the module as the last step set it; say so.
+    if (m_sweepRunning && mode != m_currentMode)
+        setStatusText(QStringLiteral("Sweep stopped at %1 %; the channel keeps the last value set.")
+                          .arg(m_progress, 0, 'f', 0));
     m_currentMode = mode;
     switch (mode) {
     case WorkerModeCpsVersTime:
@@ -376,6 +401,7 @@ void WorkerAsync::activateMode(WorkerMode mode)
     default:
         break;
     }
+    m_sweepRunning = isSweep(mode);
     sendCommand(CommandSetMode, int(mode));
 }
 
@@ -409,6 +435,98 @@ void WorkerAsync::setParameter(int address, const QString &parameter, const QVar
 {
     qCDebug(lcFacade) << "address" << address << ": Parameter" << parameter << ": Value" << value;
     sendCommand(CommandFreeStyle, QVariantList{address, parameter, value});
+}
+
+void WorkerAsync::writeUserFile(const QString &fileName, const QByteArray &contents)
+{
+    const QString error = AtomicFileWriter::write(fileName, contents);
+    if (!error.isEmpty()) {
+        qCDebug(lcFacade) << "can't open file" << fileName;
+        emit sendErrorMessage(ErrorTitle, error);
+    }
+}
+
+void WorkerAsync::saveSeries(QXYSeries *series, const QString &fileName)
+{
+    if (series)
+        writeUserFile(fileName, SeriesExporter::oneSeries(series->points()));
+}
+
+void WorkerAsync::saveMultipleSeries(const QVariantList &seriesList, const QString &fileName)
+{
+    const QList<SeriesExporter::Column> columns = SeriesExporter::columnsOf(seriesList);
+    if (SeriesExporter::longest(columns) > 0)
+        writeUserFile(fileName, SeriesExporter::multipleSeries(columns));
+}
+
+QByteArray WorkerAsync::describedHeader(const QStringList &seriesNames, const QString &xTitle,
+                                        const QString &yTitle) const
+{
+    TraceHeader header = TraceHeader::forSeries(seriesNames, m_modulesAtRunStart);
+    header.program = QStringLiteral("VantrelLab %1").arg(m_version);
+    header.start = m_runStart.isValid() ? m_runStart : QDateTime::currentDateTimeUtc();
+    header.xTitle = xTitle;
+    header.yTitle = yTitle;
+    return header.text();
+}
+
+void WorkerAsync::saveDescribedSeries(const QVariantList &seriesList, const QString &xTitle,
+                                      const QString &yTitle, const QString &fileName)
+{
+    const QList<SeriesExporter::Column> columns = SeriesExporter::columnsOf(seriesList);
+    if (SeriesExporter::longest(columns) == 0)
+        return;
+    QStringList names;
+    for (const SeriesExporter::Column &column : columns)
+        names << column.name;
+    const QByteArray data = columns.size() == 1 ? SeriesExporter::oneSeries(columns.first().points)
+                                                : SeriesExporter::multipleSeries(columns);
+    writeUserFile(fileName, describedHeader(names, xTitle, yTitle) + data);
+}
+
+void WorkerAsync::startTraceLog(const QString &fileName, const QString &xTitle, const QString &yTitle)
+{
+    QStringList names;
+    for (const QAbstractSeries *series : m_settings->series())
+        names << series->name();
+    const QString error = m_traceLog->start(fileName, describedHeader(names, xTitle, yTitle));
+    if (!error.isEmpty())
+        emit sendErrorMessage(ErrorTitle, error);
+}
+
+void WorkerAsync::setPlotPaused(bool paused)
+{
+    if (m_plotPaused == paused)
+        return;
+    m_plotPaused = paused;
+    if (!paused) {
+        m_pausedPoints.release();
+        updatePlot();
+    }
+    emit plotPausedChanged();
+}
+
+void WorkerAsync::savePresets(const QString &fileName)
+{
+    qCDebug(lcFacade) << "save presets to" << fileName;
+    const QString error = PresetFile::save(m_dataList->items(), fileName);
+    if (!error.isEmpty())
+        emit sendErrorMessage(ErrorTitle, error);
+}
+
+void WorkerAsync::restorePresets(const QString &fileName)
+{
+    qCDebug(lcFacade) << "restore presets";
+    QList<PresetFile::ChannelPreset> channels;
+    const QString error = PresetFile::load(fileName, &channels);
+    if (!error.isEmpty()) {
+        emit sendErrorMessage(ErrorTitle, error);
+        return;
+    }
+    for (const PresetFile::ChannelPreset &channel : std::as_const(channels)) {
+        setParameter(channel.address, QStringLiteral("current"), channel.current);
+        setParameter(channel.address, QStringLiteral("cmp_ref_level"), channel.level);
+    }
 }
 
 void WorkerAsync::turnOnAllSelectedChannels(bool turnOn)
@@ -459,6 +577,11 @@ void WorkerAsync::updateData(int address, const QVariantHash &data)
 
 void WorkerAsync::plotValues(int address, const QVariantHash &data)
 {
+    if (isSweep(m_currentMode) &&
+        data.value(QStringLiteral("status")).toInt() == DataProviderList::DeviceStatusFault) {
+        setStatusText(QStringLiteral("Module %1 does not answer.").arg(address));
+        return;
+    }
     const QString cps = QStringLiteral("cps");
     const QString current = QStringLiteral("current");
     const QString level = QStringLiteral("cmp_ref_level");
@@ -569,10 +692,13 @@ void WorkerAsync::buildHistogramBars(QAreaSeries *histogram)
         points << QPointF(left, 0) << QPointF(left, 0) << QPointF(right, 0) << QPointF(right, 0);
     }
     histogram->upperSeries()->replace(points);
-    auto *baseline = new QLineSeries(histogram);
-    baseline->append(from + BarInset * step, 0);
-    baseline->append(from + (bins - BarInset) * step, 0);
-    histogram->setLowerSeries(baseline);
+    // The baseline is made once per histogram and moved with each rebuild.
+    QLineSeries *baseline = histogram->lowerSeries();
+    if (!baseline) {
+        baseline = new QLineSeries(histogram);
+        histogram->setLowerSeries(baseline);
+    }
+    baseline->replace({QPointF(from + BarInset * step, 0), QPointF(from + (bins - BarInset) * step, 0)});
 }
 
 QXYSeries *WorkerAsync::seriesNamed(const QString &name) const
@@ -595,17 +721,28 @@ void WorkerAsync::appendToTrace(QXYSeries *series, double x, double y, bool capp
     // A NaN or infinite point would be dropped by the chart and break the point count.
     if (!series || !qIsFinite(x) || !qIsFinite(y))
         return;
-    // One change per poll: the chart picks the point up with the range update that follows.
+    m_traceLog->append(series->name(), x, y);
+    if (m_plotPaused) {
+        m_pausedPoints.hold(series, QPointF(x, y), capped ? SeriesPointLimit : 0);
+        return;
+    }
+    if (!capped) {
+        // A sweep point may fall inside the range in force, so the chart must hear of it itself.
+        series->append(x, y);
+        return;
+    }
+    // One change per poll: the time axis moves with the range update that follows, and the
+    // chart picks the point up with it.
     const bool blocked = series->blockSignals(true);
     series->append(x, y);
-    if (capped && series->count() > SeriesPointLimit)
+    if (series->count() > SeriesPointLimit)
         series->removePoints(0, series->count() - SeriesPointLimit);
     series->blockSignals(blocked);
 }
 
 void WorkerAsync::updatePlot()
 {
-    if (m_currentMode == WorkerModeNoAction)
+    if (m_currentMode == WorkerModeNoAction || m_plotPaused)
         return;
     MyChartRect *rect = chartRect(m_currentMode);
     ChartRangeFitter::follow(rect, *m_settings, m_currentMode, QDateTime::currentMSecsSinceEpoch());

@@ -9,7 +9,11 @@
 #include <QThread>
 #include <QVariant>
 
+#include "DataProviderItem.h"
 #include "ParameterItem.h"
+#include "PausedPoints.h"
+
+#include <QDateTime>
 
 class DataProviderList;
 class EepromDataStorage;
@@ -17,6 +21,7 @@ class MyChartRect;
 class QAreaSeries;
 class QXYSeries;
 class Settings;
+class TraceLogger;
 class WorkerProcess;
 
 /// The one object the screens talk to. Lives on the GUI thread, owns the worker thread and
@@ -26,6 +31,8 @@ class WorkerAsync : public QObject
     Q_OBJECT
     Q_MOC_INCLUDE("DataProviderList.h")
     Q_MOC_INCLUDE("Settings.h")
+    Q_MOC_INCLUDE(<QtCharts / QXYSeries>)
+    Q_MOC_INCLUDE("TraceLogger.h")
     Q_PROPERTY(bool GUIEnable READ GUIEnable WRITE setGUIEnable NOTIFY GUIEnableChanged)
     Q_PROPERTY(QStringList AvailableVantrels READ AvailableVantrels WRITE setAvailableVantrels NOTIFY
                    AvailableVantrelsChanged)
@@ -40,6 +47,10 @@ class WorkerAsync : public QObject
     Q_PROPERTY(double progress READ progress WRITE setProgress NOTIFY progressChanged)
     Q_PROPERTY(QString WorkerVersion READ WorkerVersion CONSTANT)
     Q_PROPERTY(bool isSystemEqualRaspberryPi READ isSystemEqualRaspberryPi CONSTANT)
+    /// The live charts stop drawing while true; readings go on and are drawn on resume.
+    Q_PROPERTY(bool plotPaused READ plotPaused WRITE setPlotPaused NOTIFY plotPausedChanged)
+    /// Continuous logging of the live traces to a file.
+    Q_PROPERTY(TraceLogger *traceLog READ traceLog CONSTANT)
 
 public:
     // Both enums have a fixed underlying type: numbers outside them arrive from the screens
@@ -106,6 +117,8 @@ public:
     static constexpr int SeriesPointLimit = 10000; ///< points kept by a time-based trace
     static constexpr double LeastCountRate = 1e-5; ///< drawn instead of 0 so a log axis shows it
     static constexpr qint64 MaxHistogramBins = 10000;
+    /// Modes 5 to 7, which step a setting and end by themselves.
+    static bool isSweep(WorkerMode mode);
 
     /// The process-wide facade, created without parent on first use.
     static WorkerAsync *instance();
@@ -131,6 +144,9 @@ public:
     void setSettings(Settings *settings);
     double progress() const { return m_progress; }
     WorkerMode currentMode() const { return m_currentMode; }
+    bool plotPaused() const { return m_plotPaused; }
+    void setPlotPaused(bool paused);
+    TraceLogger *traceLog() const { return m_traceLog; }
     /// The chart range of `mode`, made on first use.
     MyChartRect *chartRect(WorkerMode mode);
 
@@ -154,7 +170,21 @@ public slots:
     void deactivateMode(WorkerAsync::WorkerMode mode);
     void sendCommand(WorkerAsync::WorkerCommands cmd, const QVariant &params);
     void setParameter(int address, const QString &parameter, const QVariant &value);
+    /// Exports one series as "x\ty" lines; nothing for a null series.
+    void saveSeries(QXYSeries *series, const QString &fileName);
+    /// Exports the XY series of the list side by side; nothing when none has a point.
+    void saveMultipleSeries(const QVariantList &seriesList, const QString &fileName);
     void rescaleChartRec(WorkerAsync::WorkerMode mode);
+    /// As saveSeries or saveMultipleSeries, below comment lines that name the program, the
+    /// start of the run, the axes and each channel's settings at that start.
+    void saveDescribedSeries(const QVariantList &seriesList, const QString &xTitle, const QString &yTitle,
+                             const QString &fileName);
+    /// Logs every point of the current screen's series to `fileName` from now on.
+    void startTraceLog(const QString &fileName, const QString &xTitle, const QString &yTitle);
+    /// Sets the bias current and trigger level of the SSPD channels in a presets file.
+    void restorePresets(const QString &fileName);
+    /// Writes the modules marked "restore" to a presets file.
+    void savePresets(const QString &fileName);
     QString currentAppPath() const;
     QString urlToPath(const QString &url) const;
     void turnOnAllSelectedChannels(bool turnOn);
@@ -184,6 +214,7 @@ signals:
     void eepromDataUpdated();
     void sendErrorMessage(const QString &title, const QString &error);
     void sendMessage(const QString &title, const QString &message);
+    void plotPausedChanged();
 
 private slots:
     void updateData(int address, const QVariantHash &data);
@@ -193,6 +224,10 @@ private slots:
     void eepromDataReady(int address, const QVariantMap &data);
 
 private:
+    /// Writes a user's file; a failure is shown as an "ERROR!" message.
+    void writeUserFile(const QString &fileName, const QByteArray &contents);
+    QByteArray describedHeader(const QStringList &seriesNames, const QString &xTitle,
+                               const QString &yTitle) const;
     WorkerAsync();
     void connectWorker();
     /// Queues the active channels and sweep values of a sweep or histogram screen.
@@ -229,6 +264,12 @@ private:
         double to = 0;
         double step = 0;
     } m_histogramBins;
+    bool m_sweepRunning = false; ///< a sweep was started and has not reported its end
+    bool m_plotPaused = false;
+    PausedPoints m_pausedPoints;
+    TraceLogger *m_traceLog;
+    QDateTime m_runStart;                        ///< when the current mode was activated
+    QList<DataProviderItem> m_modulesAtRunStart; ///< the module list at that moment
     const QString m_version = QStringLiteral("1.3.1");
     const bool m_isRaspberryPi = false;
 };

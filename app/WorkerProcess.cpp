@@ -141,7 +141,7 @@ bool WorkerProcess::execute(WorkerAsync::WorkerCommands cmd, const QVariant &par
     case WorkerAsync::CommandSetMode:
         if (params.canConvert<int>()) {
             m_mode = static_cast<WorkerAsync::WorkerMode>(params.toInt());
-            prepareSweep();
+            initializeMode();
         }
         break;
     case WorkerAsync::CommandSetActiveChannels:
@@ -265,11 +265,48 @@ void WorkerProcess::sweepFinish()
     m_mode = WorkerAsync::WorkerModeNoAction;
 }
 
-void WorkerProcess::prepareSweep()
+void WorkerProcess::initializeMode()
 {
-    const WorkerAsync::WorkerMode mode = m_mode;
-    if (mode < WorkerAsync::WorkerModeCpsVersCurrent || mode > WorkerAsync::WorkerModeHistogram)
-        return;
+    switch (m_mode) {
+    case WorkerAsync::WorkerModeCpsVersCurrent:
+        initializeSweepCpsVsCurrent();
+        break;
+    case WorkerAsync::WorkerModeCpsVersTrigger:
+        initializeSweepCpsVsTrigger();
+        break;
+    case WorkerAsync::WorkerModeIVCurves:
+        initializeSweepIVCurves();
+        break;
+    case WorkerAsync::WorkerModeHistogram:
+        initializeHistogram();
+        break;
+    default:
+        break;
+    }
+}
+
+void WorkerProcess::initializeSweepCpsVsCurrent()
+{
+    prepareSweep(WorkerAsync::WorkerModeCpsVersCurrent);
+}
+
+void WorkerProcess::initializeSweepCpsVsTrigger()
+{
+    prepareSweep(WorkerAsync::WorkerModeCpsVersTrigger);
+}
+
+void WorkerProcess::initializeSweepIVCurves()
+{
+    prepareSweep(WorkerAsync::WorkerModeIVCurves);
+}
+
+void WorkerProcess::initializeHistogram()
+{
+    prepareSweep(WorkerAsync::WorkerModeHistogram);
+}
+
+void WorkerProcess::prepareSweep(WorkerAsync::WorkerMode mode)
+{
     CommonDriver *driver = m_activeChannels.isEmpty() ? nullptr : driverByAddress(m_activeChannels.first());
     if (!driver)
         return;

@@ -91,8 +91,19 @@ private:
     /// when it differs. False when the module did not answer.
     bool updateData(CommonDriver *driver, int timeConstMs);
     void pollAllModules();
-    /// Sets the active channel's module up for the sweep or histogram mode just entered.
-    void prepareSweep();
+    /// Runs the preparation of the mode just entered, when it is a sweep or the histogram.
+    void initializeMode();
+    /// Count rate versus bias: short the channel, set the start current and time constant,
+    /// wait a second and switch the channel on.
+    void initializeSweepCpsVsCurrent();
+    /// Count rate versus trigger level: as above with the start trigger level.
+    void initializeSweepCpsVsTrigger();
+    /// Current-voltage curve: the start current and the time constant only.
+    void initializeSweepIVCurves();
+    /// Histogram: the time constant only.
+    void initializeHistogram();
+    /// The one preparation behind the four above, for the active channel's module.
+    void prepareSweep(WorkerAsync::WorkerMode mode);
     /// One step of a sweep: read, test for the end, move on. False when the sweep has ended.
     bool sweepStep();
     /// Reports the sweep complete and leaves the worker idle.

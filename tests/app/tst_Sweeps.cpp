@@ -1,5 +1,6 @@
 #include "DataProviderList.h"
 #include "DriverDataModel.h"
+#include "FacadeOnSimulator.h"
 #include "Settings.h"
 #include "SimulatorProcess.h"
 #include "WorkerAsync.h"
@@ -150,22 +151,26 @@ void tst_Sweeps::histogramBinsCountRates()
     QVERIFY(histogram.lowerSeries());
     QCOMPARE(histogram.lowerSeries()->at(1).x(), 1000 - 0.05 * 100);
     QCOMPARE(facade->statusText(), QStringLiteral("cps: 20.0"));
+
+    // A new run rebuilds the bars over the same baseline instead of adding one each time.
+    const qsizetype children = histogram.findChildren<QLineSeries *>().size();
+    bars.clear();
+    report(20);
+    report(20);
+    QCOMPARE(bars.at(2).y(), 2.0);
+    QCOMPARE(histogram.findChildren<QLineSeries *>().size(), children);
 }
 
 QList<QPointF> tst_Sweeps::runSweep(SimulatorProcess &simulator, WorkerAsync::WorkerMode mode,
                                     const QVariantMap &values)
 {
-    if (!simulator.start())
+    if (!connectFacadeToSimulator(simulator, SweepWaitMs))
         return {};
-    qputenv("VT4_CRATE_PORT", QByteArray::number(simulator.port()));
     WorkerAsync *facade = WorkerAsync::instance();
-    QSignalSpy connected(facade, &WorkerAsync::connected);
-    facade->connectToVantrel(QStringLiteral("127.0.0.1"));
-    if (!connected.wait(SweepWaitMs) ||
-        !QTest::qWaitFor([facade] { return !facade->dataList()->items().isEmpty(); }))
-        return {};
 
     QLineSeries curve;
+    // Every point reaches the chart as it arrives, whether or not the range moves.
+    QSignalSpy drawn(&curve, &QXYSeries::pointAdded);
     facade->settings()->setSeries({&curve});
     facade->settings()->setActiveChannel(1);
     facade->initializeGUI(mode);
@@ -179,10 +184,9 @@ QList<QPointF> tst_Sweeps::runSweep(SimulatorProcess &simulator, WorkerAsync::Wo
     if (!finished.wait(SweepWaitMs) ||
         !QTest::qWaitFor([facade] { return qAbs(facade->progress() - 100) < 1e-6; }))
         return {};
-    QList<QPointF> points;
-    for (int i = 0; i < curve.count(); ++i)
-        points << curve.at(i);
-    return points;
+    if (drawn.size() != curve.count())
+        return {};
+    return curve.points();
 }
 
 void tst_Sweeps::countRateSweepRisesThenCollapses()
@@ -246,13 +250,8 @@ void tst_Sweeps::downwardAndSinglePointSweeps()
 void tst_Sweeps::sweepOfSilentModuleReportsFaultsUntilStopped()
 {
     SimulatorProcess simulator;
-    QVERIFY(simulator.start());
-    qputenv("VT4_CRATE_PORT", QByteArray::number(simulator.port()));
+    QVERIFY(connectFacadeToSimulator(simulator, SweepWaitMs));
     WorkerAsync *facade = WorkerAsync::instance();
-    QSignalSpy connected(facade, &WorkerAsync::connected);
-    facade->connectToVantrel(QStringLiteral("127.0.0.1"));
-    QVERIFY(connected.wait(SweepWaitMs));
-    QTRY_VERIFY(!facade->dataList()->items().isEmpty());
 
     // Module 1 leaves the crate: every step's reading fails from now on.
     QTcpSocket console;

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QPointF>
+#include <QString>
+#include <QVariantList>
+
+class QXYSeries;
+
+/// Chart series as text files: one series as "x\ty" lines, several side by side under a header
+/// of their names, numbers with six decimals and lines ended by "\r\n". Files are replaced whole.
+class SeriesExporter
+{
+public:
+    /// One column of a several-series file.
+    struct Column
+    {
+        QString name;
+        QList<QPointF> points;
+    };
+
+    static QByteArray oneSeries(const QList<QPointF> &points);
+    /// Rows up to the longest column; a column without a point i writes "---\t---\t" in row i.
+    static QByteArray multipleSeries(const QList<Column> &columns);
+
+    static QList<QPointF> pointsOf(const QXYSeries *series);
+    /// The XY series among `seriesList` (other entries are skipped), as columns.
+    static QList<Column> columnsOf(const QVariantList &seriesList);
+    static int longest(const QList<Column> &columns);
+};
