@@ -24,6 +24,10 @@ ApplicationWindow {
         ListElement { name: "Home"; source: "pages/HomePage.qml"; icon: "\u2302"; inMenu: false }
         ListElement { name: "CPS(Time)"; source: "pages/CpsTimePage.qml"; icon: "\u223F"; inMenu: true }
         ListElement { name: "Temp(Time)"; source: "pages/TempTimePage.qml"; icon: "\u223F"; inMenu: true }
+        ListElement { name: "CPS(Current)"; source: "pages/CpsCurrentPage.qml"; icon: "\u2197"; inMenu: true }
+        ListElement { name: "CPS(Trigger)"; source: "pages/CpsTriggerPage.qml"; icon: "\u2198"; inMenu: true }
+        ListElement { name: "IV curve"; source: "pages/IvCurvePage.qml"; icon: "\u223C"; inMenu: true }
+        ListElement { name: "Histogram (cps)"; source: "pages/HistogramPage.qml"; icon: "\u2587"; inMenu: true }
         ListElement { name: "SSPD Driver"; source: "pages/SspdDriverPage.qml"; icon: ""; inMenu: false }
         ListElement { name: "Temp Driver"; source: "pages/TempDriverPage.qml"; icon: ""; inMenu: false }
     }
@@ -175,9 +179,11 @@ ApplicationWindow {
     }
 
     ErrorDialog { id: errorDialog }
+    MessageToast { id: messageToast; objectName: "messageToast" }
     Connections {
         target: Worker
         function onSendErrorMessage(title, error) { errorDialog.showError(title, error) }
+        function onSendMessage(title, message) { messageToast.show(title, message) }
     }
 
     Popup {

@@ -24,10 +24,16 @@ Item {
     property var seriesList: []
     property int addedCount: 0         ///< picks the next colour
 
-    readonly property real rectLeft: rect ? rect.left : 0
-    readonly property real rectRight: rect ? rect.right : 1
-    readonly property real rectBottom: rect ? rect.bottom : 0
-    readonly property real rectTop: rect ? rect.top : 1
+    /// A range chosen by zooming or panning ({x: {min, max}, y: {min, max}}); null follows `rect`.
+    property var viewRange: null
+    /// Series of earlier runs, dimmed, kept until cleared.
+    property var previousSeries: []
+    readonly property real dimmedDarker: 2.5
+
+    readonly property real rectLeft: viewRange ? viewRange.x.min : rect ? rect.left : 0
+    readonly property real rectRight: viewRange ? viewRange.x.max : rect ? rect.right : 1
+    readonly property real rectBottom: viewRange ? viewRange.y.min : rect ? rect.bottom : 0
+    readonly property real rectTop: viewRange ? viewRange.y.max : rect ? rect.top : 1
     readonly property var linearX: padded ? ChartMath.padLinear(rectLeft, rectRight) : { "min": rectLeft, "max": rectRight }
     readonly property var linearY: padded ? ChartMath.padLinear(rectBottom, rectTop) : { "min": rectBottom, "max": rectTop }
     readonly property var logRangeX: ChartMath.padLog(rectLeft, rectRight)
@@ -65,6 +71,35 @@ Item {
         addedCount = 0
         old.forEach(function (s) { chart.removeSeries(s) })
     }
+    /// Dims the series that hold points and keeps them as earlier runs; with `renew`, a fresh
+    /// series of each name takes its place.
+    function keepAsPrevious(renew) {
+        var kept = seriesList.filter(function (s) { return s.count > 0 })
+        kept.forEach(function (s) {
+            seriesList = seriesList.filter(function (t) { return t !== s })
+            if (renew)
+                addSeries(s.name, s.type)
+            s.name = s.name + " (previous)"
+            // Darker rather than translucent: OpenGL series ignore opacity.
+            s.color = Qt.darker(s.color, dimmedDarker)
+            if (s.borderColor !== undefined)
+                s.borderColor = Qt.darker(s.borderColor, dimmedDarker)
+        })
+        previousSeries = previousSeries.concat(kept)
+    }
+    function clearPrevious() {
+        var old = previousSeries
+        previousSeries = []
+        old.forEach(function (s) { chart.removeSeries(s) })
+    }
+    /// What the data export writes: earlier runs first, then the current series.
+    function exportedSeries() {
+        return previousSeries.concat(seriesList)
+    }
+    /// A series on the axes in use, for mapping between the plot and values.
+    function referenceSeries() {
+        return logY ? logDummy : linearDummy
+    }
     function clearPoints() {
         seriesList.forEach(function (s) { s.clear() })
     }
@@ -90,12 +125,17 @@ Item {
         anchors.fill: parent
         spacing: Theme.s(4)
 
+        ChartToolBar {
+            Layout.fillWidth: true
+            widget: widget
+        }
+
         RowLayout {
             Layout.fillWidth: true
             spacing: Theme.s(8)
 
             Repeater {
-                model: widget.seriesList
+                model: widget.previousSeries.concat(widget.seriesList)
                 delegate: RowLayout {
                     required property var modelData
                     spacing: Theme.s(4)
@@ -202,14 +242,20 @@ Item {
                 titleFont.pixelSize: Theme.smallText
             }
             LineSeries {
+                id: linearDummy
                 name: "dummy"
                 axisX: widget.timeAxis ? timeX : valueX
                 axisY: valueY
             }
             LineSeries {
+                id: logDummy
                 name: "dummy"
                 axisX: widget.timeAxis ? timeX : logAxisX
                 axisY: logAxisY
+            }
+            ChartZoomArea {
+                chartView: chart
+                widget: widget
             }
         }
     }

@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls
+import QtQuick.Dialogs
 import QtQuick.Layouts
 import MyWorker 1.0
 import VantrelTheme
@@ -47,6 +48,8 @@ BasePage {
                         text: "Device manager"
                         onTriggered: deviceManager.open()
                     }
+                    MenuItem { text: "Save presets"; onTriggered: savePresets.open() }
+                    MenuItem { text: "Restore presets"; onTriggered: restoreFile.open() }
                     MenuItem { text: "Turn on/off all"; onTriggered: turnOnAll.open() }
                 }
             }
@@ -98,4 +101,13 @@ BasePage {
 
     TurnOnAllDialog { id: turnOnAll }
     DeviceManagerPopup { id: deviceManager }
+    SavePresetsDialog { id: savePresets }
+    FileDialog {
+        id: restoreFile
+        title: "Restore presets"
+        fileMode: FileDialog.OpenFile
+        nameFilters: ["Presets (*.json)", "All files (*)"]
+        currentFolder: "file://" + Worker.currentAppPath()
+        onAccepted: Worker.restorePresets(Worker.urlToPath(selectedFile))
+    }
 }

@@ -22,7 +22,8 @@ BasePage {
         Worker.activateMode(reading ? mode : Worker.WorkerModeNoAction)
     }
     function start() {
-        chart.clearPoints()
+        // The last run's traces stay on the chart, dimmed, until cleared.
+        chart.keepAsPrevious(true)
         Worker.settings.series = chart.seriesList.filter(function (s) { return !s.name.startsWith("dummy") })
         if (chart.seriesList.length > 0)
             Worker.settings.activeChannel = ChartMath.channelOfSeriesName(chart.seriesList[0].name)

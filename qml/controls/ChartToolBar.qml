@@ -1,0 +1,108 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Dialogs
+import QtQuick.Layouts
+import MyWorker 1.0
+import VantrelTheme
+
+// The tools of every chart page: pause and resume the view, reset a zoomed view, save the chart
+// as a picture or its data as text (plain or with a describing header), log the live traces to
+// a file, and clear the dimmed traces of earlier runs.
+RowLayout {
+    id: bar
+
+    property var widget: null
+    readonly property bool zoomed: widget && widget.viewRange !== null
+    readonly property string logFile: Worker.traceLog.active ? Worker.traceLog.fileName : ""
+
+    spacing: Theme.s(6)
+
+    function saveData(path, described) {
+        var series = widget.exportedSeries()
+        if (described)
+            Worker.saveDescribedSeries(series, widget.xTitle, widget.yTitle, path)
+        else if (series.length === 1)
+            Worker.saveSeries(series[0], path)
+        else
+            Worker.saveMultipleSeries(series, path)
+    }
+
+    Button {
+        objectName: "pauseButton"
+        text: Worker.plotPaused ? "\u25B6 Resume" : "\u2016 Pause"
+        onClicked: Worker.plotPaused = !Worker.plotPaused
+    }
+    Button {
+        objectName: "resetViewButton"
+        text: "Reset view"
+        enabled: bar.zoomed
+        onClicked: bar.widget.viewRange = null
+    }
+    Button {
+        id: saveButton
+        objectName: "saveButton"
+        text: "Save \u25BE"
+        onClicked: saveMenu.open()
+        Menu {
+            id: saveMenu
+            y: saveButton.height
+            MenuItem { text: "Data..."; onTriggered: { dataDialog.described = false; dataDialog.open() } }
+            MenuItem { text: "Data with header..."; onTriggered: { dataDialog.described = true; dataDialog.open() } }
+            MenuItem { text: "Image (PNG)..."; onTriggered: imageDialog.open() }
+        }
+    }
+    Button {
+        objectName: "logButton"
+        text: bar.logFile ? "Stop logging" : "Log to file..."
+        onClicked: bar.logFile ? Worker.traceLog.stop() : logDialog.open()
+    }
+    Button {
+        text: "Clear previous"
+        visible: bar.widget && bar.widget.previousSeries.length > 0
+        onClicked: bar.widget.clearPrevious()
+    }
+    Label {
+        objectName: "loggingMark"
+        Layout.fillWidth: true
+        visible: bar.logFile !== ""
+        text: "\u25CF logging to " + bar.logFile
+        color: Theme.textLink
+        elide: Text.ElideMiddle
+        font.pixelSize: Theme.smallText
+    }
+    Label {
+        visible: Worker.plotPaused
+        text: "view paused, reading goes on"
+        color: Theme.textLink
+        font.pixelSize: Theme.smallText
+    }
+
+    FileDialog {
+        id: dataDialog
+        property bool described: false
+        title: described ? "Save data with header" : "Save data"
+        fileMode: FileDialog.SaveFile
+        nameFilters: ["Text (*.txt *.dat)", "All files (*)"]
+        onAccepted: bar.saveData(Worker.urlToPath(selectedFile), described)
+    }
+    FileDialog {
+        id: imageDialog
+        title: "Save image"
+        fileMode: FileDialog.SaveFile
+        nameFilters: ["PNG image (*.png)"]
+        onAccepted: {
+            var path = Worker.urlToPath(selectedFile)
+            bar.widget.grabToImage(function (result) {
+                if (!result.saveToFile(path))
+                    Worker.sendErrorMessage("ERROR!", "Couldn't open file: " + path)
+            })
+        }
+    }
+    FileDialog {
+        id: logDialog
+        title: "Log to file"
+        fileMode: FileDialog.SaveFile
+        nameFilters: ["Text (*.txt *.log)", "All files (*)"]
+        onAccepted: Worker.startTraceLog(Worker.urlToPath(selectedFile), bar.widget.xTitle, bar.widget.yTitle)
+    }
+}

@@ -1,0 +1,146 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import QtCharts
+import MyWorker 1.0
+import VantrelTheme
+import "../controls"
+import "../logic/ChartMath.js" as ChartMath
+
+// A sweep or the histogram of one SSPD channel: pick the channel, edit the sweep parameters,
+// start. Each start adds a new series; earlier runs stay on the chart, dimmed, until cleared.
+BasePage {
+    id: page
+
+    property string xTitle: ""
+    property string yTitle: ""
+    property bool logYAllowed: false
+    property int seriesType: ChartView.SeriesTypeScatter
+    property bool padded: true
+    readonly property string seriesPrefix: "SSPD "
+    /// Bus addresses of the SSPD modules of the crate.
+    property var channels: []
+    property int runs: 0
+
+    function refreshChannels() {
+        var found = []
+        for (var row = 0; row < DataModel.rowCount(); ++row) {
+            var type = DataModel.data(row, "type")
+            if (type === Datalist.DeviceTypeSspdM0 || type === Datalist.DeviceTypeSspdM1)
+                found.push(DataModel.data(row, "address"))
+        }
+        channels = found
+    }
+    function activate() {
+        refreshChannels()
+        Worker.initializeGUI(mode)
+        Worker.settings.series = chart.seriesList
+        Worker.activateMode(reading ? mode : Worker.WorkerModeNoAction)
+    }
+    /// Whether a run of that name is on the chart, current or dimmed ("SSPD 3 (previous)").
+    function nameTaken(name) {
+        return chart.exportedSeries().some(function (s) { return s.name === name || s.name.startsWith(name + " ") })
+    }
+    /// "SSPD 3" for the channel's first run, then "SSPD 3_2", "SSPD 3_3" ...
+    function newSeriesName(address) {
+        var name = seriesPrefix + address
+        for (var run = 2; nameTaken(name); ++run)
+            name = seriesPrefix + address + "_" + run
+        return name
+    }
+    function start() {
+        if (channelBox.currentIndex < 0)
+            return
+        chart.keepAsPrevious(false)
+        var series = chart.addSeries(newSeriesName(channels[channelBox.currentIndex]), seriesType)
+        Worker.settings.series = chart.seriesList
+        Worker.settings.activeChannel = ChartMath.channelOfSeriesName(series.name)
+        Worker.activateMode(mode)
+        reading = true
+        startReading()
+    }
+    function stop() {
+        Worker.activateMode(Worker.WorkerModeNoAction)
+        reading = false
+        stopReading()
+    }
+
+    Connections {
+        target: DataModel
+        function onModelReset() { page.refreshChannels() }
+        function onRowsInserted() { page.refreshChannels() }
+        function onRowsRemoved() { page.refreshChannels() }
+    }
+    Connections {
+        target: Worker
+        function onSweepFinished() {
+            if (page.reading)
+                page.stop()
+        }
+    }
+
+    RowLayout {
+        anchors.fill: parent
+        anchors.margins: Theme.s(16)
+        spacing: Theme.s(16)
+
+        ColumnLayout {
+            Layout.preferredWidth: Math.max(Theme.s(480), page.width * 0.28)
+            Layout.maximumWidth: Layout.preferredWidth
+            Layout.fillHeight: true
+            spacing: Theme.s(8)
+
+            SectionTitle { text: "Channel" }
+            ComboBox {
+                id: channelBox
+                objectName: "channelBox"
+                Layout.fillWidth: true
+                enabled: !page.reading
+                model: page.channels.map(function (address) { return page.seriesPrefix + address })
+            }
+            SectionTitle { text: "Sweep Parameter:" }
+            ParameterPanel {
+                objectName: "sweepParameterPanel"
+                Layout.fillWidth: true
+                Layout.fillHeight: true
+                enabled: !page.reading
+                model: Worker.settings.SweepParameterModel
+            }
+            Button {
+                objectName: "startButton"
+                Layout.fillWidth: true
+                text: page.reading ? "Stop" : "Start"
+                enabled: page.reading || channelBox.currentIndex >= 0
+                onClicked: page.reading ? page.stop() : page.start()
+            }
+            ProgressBar {
+                objectName: "sweepProgress"
+                Layout.fillWidth: true
+                visible: page.mode !== Worker.WorkerModeHistogram
+                from: 0
+                to: 100
+                value: Worker.progress
+            }
+            Label {
+                objectName: "statusText"
+                Layout.fillWidth: true
+                Layout.preferredHeight: Theme.s(100)
+                text: Worker.statusText
+                wrapMode: Text.Wrap
+                elide: Text.ElideNone
+                verticalAlignment: Text.AlignTop
+                font.pixelSize: Theme.smallText
+            }
+        }
+        ChartWidget {
+            id: chart
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            rect: Worker.settings.chartRect
+            padded: page.padded
+            logYAllowed: page.logYAllowed
+            xTitle: page.xTitle
+            yTitle: page.yTitle
+        }
+    }
+}
