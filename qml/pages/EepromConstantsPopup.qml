@@ -165,6 +165,7 @@ Popup {
             section.property: "group"
             section.delegate: ItemDelegate {
                 required property string section
+                objectName: "group_" + section
                 width: ListView.view.width - Theme.s(14)
                 text: (popup.collapsedGroups.indexOf(section) >= 0 ? "\u25B8  " : "\u25BE  ") + section
                 font.bold: true
