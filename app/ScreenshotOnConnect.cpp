@@ -8,6 +8,11 @@
 #include <QQuickWindow>
 #include <QTimer>
 
+namespace {
+/// The root object holds the main window under this property.
+const char *const MainWindowProperty = "mainWindow";
+} // namespace
+
 ScreenshotOnConnect::ScreenshotOnConnect(QQmlApplicationEngine *engine, const QString &path, int delayMs)
     : QObject(engine), m_engine(engine), m_path(path), m_delayMs(delayMs)
 {
@@ -32,10 +37,20 @@ void ScreenshotOnConnect::takeAfterDelay()
     QTimer::singleShot(m_delayMs + SettleMs, this, &ScreenshotOnConnect::take);
 }
 
-void ScreenshotOnConnect::take()
+QQuickWindow *ScreenshotOnConnect::mainWindow() const
 {
     const auto roots = m_engine->rootObjects();
-    auto *window = roots.isEmpty() ? nullptr : qobject_cast<QQuickWindow *>(roots.first());
+    for (QObject *root : roots) {
+        if (auto *window =
+                qobject_cast<QQuickWindow *>(root->property(MainWindowProperty).value<QObject *>()))
+            return window;
+    }
+    return nullptr;
+}
+
+void ScreenshotOnConnect::take()
+{
+    QQuickWindow *window = mainWindow();
     int exitCode = 1;
     if (window && window->grabWindow().save(m_path)) {
         qCInfo(lcFacade) << "screenshot saved to" << m_path;

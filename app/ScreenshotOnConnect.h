@@ -4,6 +4,7 @@
 #include <QString>
 
 class QQmlApplicationEngine;
+class QQuickWindow;
 class WorkerAsync;
 
 /// Demo and test aid: with "VT4_SCREENSHOT" set to a PNG path, saves a picture of the main window
@@ -22,6 +23,7 @@ private:
     ScreenshotOnConnect(QQmlApplicationEngine *engine, const QString &path, int delayMs);
     void takeAfterDelay();
     void take();
+    QQuickWindow *mainWindow() const;
 
     QQmlApplicationEngine *m_engine;
     QString m_path;

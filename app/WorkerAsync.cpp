@@ -26,6 +26,7 @@
 #include <QtCharts/QAreaSeries>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QXYSeries>
+#include <utility>
 
 namespace {
 WorkerAsync *s_instance = nullptr;
@@ -157,6 +158,7 @@ void WorkerAsync::connectWorker()
     connect(this, &WorkerAsync::startProcess, worker, &WorkerProcess::start);
     connect(worker, &WorkerProcess::deviceListUpdated, this, &WorkerAsync::initDataList);
     connect(worker, &WorkerProcess::connected, this, &WorkerAsync::vantrelConnected);
+    connect(worker, &WorkerProcess::connectFailed, this, &WorkerAsync::connectFailed);
     connect(worker, &WorkerProcess::finished, &m_workerThread, &QThread::quit);
     connect(worker, &WorkerProcess::finished, worker, &QObject::deleteLater);
     connect(worker, &WorkerProcess::setStatusText, this, &WorkerAsync::setStatusText);
@@ -288,6 +290,8 @@ void WorkerAsync::disconnect()
 void WorkerAsync::updateAvailableVantrelList()
 {
     qCDebug(lcFacade) << "WorkerAsync::updateAvailableVantrelList";
+    // The form waits (and shows it is busy) until the scanner reports.
+    setGUIEnable(false);
     setStatusText(QStringLiteral("Update available TCP/IP Devices..."));
     setAvailableVantrels({});
     auto *scanner = new VantrelListProvider(this);
@@ -319,10 +323,18 @@ QString WorkerAsync::urlToPath(const QString &url) const
     return QUrl(url).toLocalFile();
 }
 
+void WorkerAsync::connectFailed(const QString &reason)
+{
+    m_connectFailure = reason;
+}
+
 void WorkerAsync::initDataList(const QJsonObject &initData)
 {
     if (initData.isEmpty()) {
-        setStatusText(QStringLiteral("Connection failure!"));
+        // The reason comes just before the empty list; a second line tells the user why.
+        const QString reason = std::exchange(m_connectFailure, QString());
+        setStatusText(QStringLiteral("Connection failure!") +
+                      (reason.isEmpty() ? QString() : QLatin1Char('\n') + reason));
         setGUIEnable(true);
         return;
     }

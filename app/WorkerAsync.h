@@ -220,6 +220,7 @@ private slots:
     void updateData(int address, const QVariantHash &data);
     void updatePlot();
     void initDataList(const QJsonObject &initData);
+    void connectFailed(const QString &reason);
     void vantrelConnected();
     void eepromDataReady(int address, const QVariantMap &data);
 
@@ -246,6 +247,7 @@ private:
     QString m_currentAddress;
     DataProviderList *m_dataList;
     QString m_statusText;
+    QString m_connectFailure; ///< why the last connection attempt failed, until it is shown
     double m_progress = 0;
     WorkerProducerType m_producerType = ProducerNorvane;
     bool m_animationEnable = true;

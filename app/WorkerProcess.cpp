@@ -39,6 +39,21 @@ quint16 cratePort()
     return ok && port > 0 && port <= 0xFFFF ? static_cast<quint16>(port)
                                             : vtTcpSocketIOInterface::DefaultPort;
 }
+
+/// Why a crate could not be reached at all, in one line.
+QString connectFailureText(const vtTcpSocketIOInterface &link, const QString &peer)
+{
+    switch (link.socketError()) {
+    case QAbstractSocket::ConnectionRefusedError:
+        return QStringLiteral("%1 refused the connection: no crate listens there.").arg(peer);
+    case QAbstractSocket::SocketTimeoutError:
+        return QStringLiteral("No answer from %1 within %2 s.")
+            .arg(peer)
+            .arg(vtTcpSocketIOInterface::ConnectTimeoutMs / 1000.0);
+    default:
+        return QStringLiteral("%1: %2.").arg(peer, link.socketErrorString());
+    }
+}
 } // namespace
 
 WorkerProcess::WorkerProcess(QObject *parent) : QObject(parent) {}
@@ -495,12 +510,14 @@ void WorkerProcess::commandConnect(const QString &address)
     auto *link = new vtTcpSocketIOInterface(this);
     link->setAddress(convertToHostAddress(address));
     link->setPort(cratePort());
-    if (updateDeviceList(link)) {
+    QString whyNot;
+    if (updateDeviceList(link, &whyNot)) {
         m_link = link;
         emit connected();
         return;
     }
     delete link;
+    emit connectFailed(whyNot);
     // The connection form was disabled when the attempt started; an empty list re-enables it.
     emit deviceListUpdated(QJsonObject());
 }
@@ -514,17 +531,32 @@ CommonDriver *WorkerProcess::driverByAddress(int address) const
     return nullptr;
 }
 
-bool WorkerProcess::updateDeviceList(vtTcpSocketIOInterface *link)
+bool WorkerProcess::updateDeviceList(vtTcpSocketIOInterface *link, QString *whyNot)
 {
     if (!link)
         return false;
-    QString reply = link->tcpIpQuery(ModuleListQuery, CrateCommandTimeoutMs, nullptr);
+    bool reached = false;
+    QString reply = link->tcpIpQuery(ModuleListQuery, CrateCommandTimeoutMs, &reached);
     // A crate of the older kind does not know the JSON list; its text list is all it has.
     const bool legacy = reply.contains(QLatin1String("UNKNOWN COMMAND"));
     if (legacy)
-        reply = link->tcpIpQuery(LegacyModuleListQuery, CrateCommandTimeoutMs, nullptr);
-    if (reply.isEmpty())
+        reply = link->tcpIpQuery(LegacyModuleListQuery, CrateCommandTimeoutMs, &reached);
+    const QString peer = QStringLiteral("%1:%2").arg(link->address().toString()).arg(link->port());
+    if (reply.isEmpty()) {
+        if (whyNot)
+            *whyNot = reached ? QStringLiteral("No answer from %1 within %2 s.")
+                                    .arg(peer)
+                                    .arg(CrateCommandTimeoutMs / 1000.0)
+                              : connectFailureText(*link, peer);
         return false;
+    }
+    // Something answered, but a crate's list is a JSON object: keep the drivers of the crate
+    // we had rather than replace them with nothing.
+    if (!legacy && !QJsonDocument::fromJson(reply.toUtf8()).isObject()) {
+        if (whyNot)
+            *whyNot = QStringLiteral("%1 answered, but not as a crate.").arg(peer);
+        return false;
+    }
     clearDrivers();
     emit deviceListUpdated(legacy ? driversFromLegacyLines(reply, link) : driversFromJson(reply, link));
     return true;

@@ -71,6 +71,8 @@ signals:
     void sweepFinished();
     void sendErrorMessage(const QString &title, const QString &error);
     void sendMessage(const QString &title, const QString &message);
+    /// A connection attempt failed; `reason` says why in one line (refused, no answer, not a crate).
+    void connectFailed(const QString &reason);
     /// Emitted on the worker thread as a command is taken off the queue, with the number of the
     /// loop pass that runs it (diagnostics, tests and latency measurements).
     void commandStarted(int cmd, quint64 pass);
@@ -113,7 +115,9 @@ private:
 
     bool vantrelRequest(const QString &command);
     void commandConnect(const QString &address);
-    bool updateDeviceList(vtTcpSocketIOInterface *link);
+    /// Asks the crate for its modules and makes their drivers; on failure `whyNot` (may be
+    /// null) says what went wrong, in words for the connection form.
+    bool updateDeviceList(vtTcpSocketIOInterface *link, QString *whyNot = nullptr);
     void clearDrivers();
     /// Makes and binds the driver for one module; none for a type this program does not drive.
     CommonDriver *addDriver(const QString &type, int address, vtTcpSocketIOInterface *link);

@@ -3,6 +3,7 @@
 #include "DriverDataModel.h"
 #include "EepromDataModel.h"
 #include "MyChartRect.h"
+#include "ScreenProbe.h"
 #include "ScreenshotOnConnect.h"
 #include "Settings.h"
 #include "WorkerAsync.h"
@@ -79,6 +80,7 @@ int runApplication(QApplication &app)
         },
         Qt::QueuedConnection);
     ScreenshotOnConnect::installFromEnvironment(&engine, facade);
+    ScreenProbe::installFromEnvironment(&engine);
     engine.load(mainUrl);
     return app.exec();
 }

@@ -55,6 +55,16 @@ bool vtTcpSocketIOInterface::isSocketReady() const
     return m_socket->isOpen() && (static_cast<int>(m_socket->state()) & 0x3) != 0;
 }
 
+QAbstractSocket::SocketError vtTcpSocketIOInterface::socketError() const
+{
+    return m_socket->error();
+}
+
+QString vtTcpSocketIOInterface::socketErrorString() const
+{
+    return m_socket->errorString();
+}
+
 bool vtTcpSocketIOInterface::pInitialize()
 {
     if (!isSocketReady())

@@ -2,6 +2,7 @@
 
 #include "vtIOInterfaceImpl.h"
 
+#include <QAbstractSocket>
 #include <QHostAddress>
 
 class QTcpSocket;
@@ -27,6 +28,9 @@ public:
 
     /// True while the socket is open and looking up, connecting, connected or closing.
     bool isSocketReady() const;
+    /// Why the last connection attempt or transfer failed (refused, timed out, ...).
+    QAbstractSocket::SocketError socketError() const;
+    QString socketErrorString() const;
 
     void setTransmitMode(TransmitMode mode) override;
     QByteArray directRead() override;

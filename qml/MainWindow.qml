@@ -71,6 +71,15 @@ ApplicationWindow {
         reading = false
         openTab("Home")
     }
+    /// Shows the window maximised and in front.
+    function present() {
+        // Fill the screen even where no window manager maximises the window.
+        width = Screen.desktopAvailableWidth
+        height = Screen.desktopAvailableHeight
+        showMaximized()
+        raise()
+        requestActivate()
+    }
     function deinitialize() {
         var page = pageItem(currentTab)
         if (page)

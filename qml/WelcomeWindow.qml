@@ -14,15 +14,21 @@ Window {
     readonly property int autoConnectDelayMs: 1000 ///< after the splash has loaded, ms
     readonly property int connectWaitMs: 4000      ///< before the form is offered, ms
     property bool formShown: false
+    /// The worker's status while this window shows; the main window's pages keep theirs.
+    property string status: ""
 
     /// The crate is connected; the main window takes over.
     signal crateConnected()
 
     function showForm() {
+        status = ""
         formShown = true
         show()
         raise()
     }
+
+    // The address field starts from the crate last used, so Connect works at once.
+    onFormShownChanged: if (formShown) address.editText = Worker.CurrentAddress
 
     flags: Qt.Window | Qt.FramelessWindowHint | Qt.WindowStaysOnTopHint
     color: "transparent"
@@ -48,6 +54,10 @@ Window {
     }
     Connections {
         target: Worker
+        function onStatusTextChanged() {
+            if (welcome.visible)
+                welcome.status = Worker.statusText
+        }
         function onConnected() {
             connectWait.stop()
             welcome.hide()
@@ -75,10 +85,10 @@ Window {
                            : Worker.producerType === Worker.ProducerNorvane ? norvane : neutral
             onLoaded: autoConnect.start()
         }
-        Component { id: norvane; Splash { maker: "NORVANE"; status: welcome.formShown ? "" : Worker.statusText } }
-        Component { id: glimmor; Splash { maker: "GLIMMOR"; accent: "#3FA9F5"; status: welcome.formShown ? "" : Worker.statusText } }
-        Component { id: pinecove; Splash { maker: "PINECOVE"; accent: "#6CBF00"; status: welcome.formShown ? "" : Worker.statusText } }
-        Component { id: neutral; Splash { status: welcome.formShown ? "" : Worker.statusText } }
+        Component { id: norvane; Splash { maker: "NORVANE"; status: welcome.formShown ? "" : welcome.status } }
+        Component { id: glimmor; Splash { maker: "GLIMMOR"; accent: "#3FA9F5"; status: welcome.formShown ? "" : welcome.status } }
+        Component { id: pinecove; Splash { maker: "PINECOVE"; accent: "#6CBF00"; status: welcome.formShown ? "" : welcome.status } }
+        Component { id: neutral; Splash { status: welcome.formShown ? "" : welcome.status } }
 
         Rectangle {
             objectName: "connectionForm"
@@ -107,9 +117,15 @@ Window {
                         Layout.fillWidth: true
                         editable: true
                         model: Worker.AvailableVantrels
-                        editText: Worker.CurrentAddress
                         validator: RegularExpressionValidator { regularExpression: /[0-9.]{0,15}/ }
                         onAccepted: if (Address.isIpv4(editText)) Worker.connectToVantrel(editText.trim())
+                    }
+                    BusyIndicator {
+                        objectName: "busyIndicator"
+                        Layout.preferredWidth: Theme.s(40)
+                        Layout.preferredHeight: Theme.s(40)
+                        // Scans and connection attempts disable the form until they end.
+                        running: !Worker.GUIEnable
                     }
                     Button {
                         objectName: "refreshButton"
@@ -121,7 +137,8 @@ Window {
                 Label {
                     objectName: "formStatus"
                     Layout.fillWidth: true
-                    text: Worker.statusText
+                    text: welcome.status
+                    wrapMode: Text.Wrap
                     font.pixelSize: Theme.smallText
                     color: Theme.textIdle
                 }

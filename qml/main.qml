@@ -1,27 +1,31 @@
 import QtQuick
+import QtQuick.Window
 import MyWorker 1.0
 
-// The main window is the root; the welcome window belongs to it and comes first.
-MainWindow {
-    id: mainWindow
+// The welcome window and the main window are siblings: a window declared inside another one
+// would be transient for it, never mapped while the outer one is hidden and mapped again with
+// it. The welcome window shows at start and after a disconnection; the main window once a
+// crate is connected.
+QtObject {
+    id: root
 
-    function showMainWindow() {
-        initialize()
-        // Fill the screen even where no window manager maximises the window.
-        width = Screen.desktopAvailableWidth
-        height = Screen.desktopAvailableHeight
-        showMaximized()
+    property Window mainWindow: MainWindow {
+        objectName: "mainWindow"
     }
-
-    WelcomeWindow {
-        id: welcome
-        onCrateConnected: mainWindow.showMainWindow()
+    property Window welcome: WelcomeWindow {
+        objectName: "welcomeWindow"
+        onCrateConnected: root.showMainWindow()
     }
-    Connections {
+    property var disconnections: Connections {
         target: Worker
         function onDisconnected() {
-            mainWindow.deinitialize()
-            welcome.showForm()
+            root.mainWindow.deinitialize()
+            root.welcome.showForm()
         }
+    }
+
+    function showMainWindow() {
+        mainWindow.initialize()
+        mainWindow.present()
     }
 }

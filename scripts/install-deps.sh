@@ -11,7 +11,7 @@ packages=(
   qml6-module-qtquick-controls qml6-module-qtquick-templates qml6-module-qtquick-layouts
   qml6-module-qtquick-window qml6-module-qtquick-dialogs qml6-module-qtcharts
   qml6-module-qtquick-shapes qml6-module-qttest
-  xvfb xauth fonts-dejavu-core
+  xvfb xauth fonts-dejavu-core openbox xdotool imagemagick x11-utils wmctrl
   clang-14 libclang-rt-14-dev zlib1g-dev
   iproute2 util-linux python3 clang-format
 )

@@ -8,6 +8,9 @@ Item {
 
     property int mode: Worker.WorkerModeNoAction
     property bool reading: false
+    /// The worker's status while this page shows; what another page's mode reported never
+    /// reaches it.
+    property string statusText: ""
 
     signal openOther(string name)
     signal startReading()
@@ -19,5 +22,12 @@ Item {
     }
     function deactivate() {
         Worker.deactivateMode(mode)
+    }
+
+    onVisibleChanged: if (visible) statusText = ""
+    Connections {
+        target: Worker
+        enabled: page.visible
+        function onStatusTextChanged() { page.statusText = Worker.statusText }
     }
 }

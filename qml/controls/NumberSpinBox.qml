@@ -4,7 +4,7 @@ import "../logic/NumberText.js" as NumberText
 
 // Spin box for real numbers in the C locale. The value is kept as an integer count of
 // 10^-decimals steps; typed text may use "," or "." and blanks, and an entry outside
-// [minimum, maximum] is refused (the box keeps its value and reports nothing).
+// [minimum, maximum] is refused: the box keeps its value and says why beside itself.
 SpinBox {
     id: box
 
@@ -19,6 +19,17 @@ SpinBox {
     signal edited(real value)
 
     readonly property real stepScale: NumberText.stepScale(decimals)
+    /// Why the last typed entry was refused; "" once an entry is taken or after a while.
+    property string refusal: ""
+    readonly property int refusalShownMs: 5000
+
+    ToolTip.visible: refusal !== ""
+    ToolTip.text: refusal
+    Timer {
+        running: box.refusal !== ""
+        interval: box.refusalShownMs
+        onTriggered: box.refusal = ""
+    }
 
     from: NumberText.toSteps(minimum, decimals)
     to: NumberText.toSteps(maximum, decimals)
@@ -39,6 +50,7 @@ SpinBox {
         target: box.contentItem
         // The typed text is taken here as well, so an entry counts however the editor ends.
         function onEditingFinished() {
+            box.refusal = NumberText.refusalText(box.contentItem.text, box.minimum, box.maximum, box.decimals)
             var steps = NumberText.stepsFromText(box.contentItem.text, box.decimals, box.from, box.to, box.value)
             if (steps !== box.value) {
                 box.value = steps

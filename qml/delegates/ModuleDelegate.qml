@@ -62,10 +62,23 @@ ItemDelegate {
             text: root.kind === "sspd" ? "SSPD" : root.kind === "temperature" ? "Temperature" : (root.description || "Module")
             font.pixelSize: Theme.normalText
         }
-        Switch {
-            text: "Operate"
-            checked: Boolean(root.operate)
-            onToggled: root.parameterChanged("operate", checked)
+        // Every row keeps its switch; where the program does not drive the module it is
+        // disabled, and hovering says why (a disabled control gets no hover, its holder does).
+        Item {
+            implicitWidth: operateSwitch.implicitWidth
+            implicitHeight: operateSwitch.implicitHeight
+            HoverHandler { id: switchHover }
+            Switch {
+                id: operateSwitch
+                objectName: "operateSwitch" + root.address
+                anchors.fill: parent
+                text: "Operate"
+                enabled: ModuleKinds.isControlled(root.type)
+                checked: Boolean(root.operate)
+                onToggled: root.parameterChanged("operate", checked)
+                ToolTip.visible: !enabled && switchHover.hovered
+                ToolTip.text: "This module is not controlled from this screen"
+            }
         }
         Loader {
             Layout.fillWidth: true

@@ -38,8 +38,16 @@ function lampKind(status) {
     }
 }
 
+/// Whether the program drives a module of `type` (switch, driver page); the four-channel
+/// thermometer and other modules are only listed.
+function isControlled(type) {
+    var number = Number(type)
+    return number === typeSspdM0 || number === typeSspdM1 || number === typeTempM0
+}
+
 /// Tab that shows one module of `type`; "" for modules without a page.
 function driverTab(type) {
-    var kind = delegateKind(type)
-    return kind === "sspd" ? "SSPD Driver" : kind === "temperature" ? "Temp Driver" : ""
+    if (!isControlled(type))
+        return ""
+    return delegateKind(type) === "sspd" ? "SSPD Driver" : "Temp Driver"
 }

@@ -36,6 +36,16 @@ function stepsFromText(text, decimals, fromSteps, toSteps, currentSteps) {
     return steps < fromSteps || steps > toSteps ? currentSteps : steps
 }
 
+/// Why a typed entry is refused, for the operator ("" when it is a number inside [low, high]).
+function refusalText(text, low, high, decimals) {
+    var number = parseNumber(text)
+    if (!isFinite(number))
+        return "Not a number: kept the previous value"
+    if (number < low || number > high)
+        return "Out of range " + low.toFixed(decimals) + " \u2026 " + high.toFixed(decimals) + ": kept the previous value"
+    return ""
+}
+
 /// Whether a text is a number inside [low, high], for fields that refuse other entries.
 function isInRange(text, low, high) {
     var number = parseNumber(text)

@@ -26,10 +26,14 @@ BasePage {
             Layout.fillWidth: true
             SectionTitle { text: "Modules (" + moduleList.count + ")" }
             Item { Layout.fillWidth: true }
+            // One line at most: a longer status must never push the module list down.
             Label {
-                text: Worker.statusText
+                objectName: "homeStatus"
+                text: page.statusText.replace(/\s*[\r\n]+\s*/g, "  ")
                 color: Theme.textBlocked
                 font.pixelSize: Theme.smallText
+                maximumLineCount: 1
+                elide: Text.ElideRight
                 Layout.maximumWidth: page.width / 3
             }
             Button {

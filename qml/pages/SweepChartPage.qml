@@ -125,7 +125,7 @@ BasePage {
                 objectName: "statusText"
                 Layout.fillWidth: true
                 Layout.preferredHeight: Theme.s(100)
-                text: Worker.statusText
+                text: page.statusText
                 wrapMode: Text.Wrap
                 elide: Text.ElideNone
                 verticalAlignment: Text.AlignTop

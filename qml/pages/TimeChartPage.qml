@@ -92,9 +92,10 @@ BasePage {
                 onClicked: page.reading ? page.stop() : page.start()
             }
             Label {
+                objectName: "pageStatus"
                 Layout.fillWidth: true
                 Layout.preferredHeight: Theme.s(120)
-                text: Worker.statusText
+                text: page.statusText
                 wrapMode: Text.Wrap
                 elide: Text.ElideNone
                 verticalAlignment: Text.AlignTop

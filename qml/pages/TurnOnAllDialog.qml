@@ -19,6 +19,7 @@ Dialog {
         spacing: Theme.s(8)
 
         ListView {
+            objectName: "turnOnAllList"
             Layout.fillWidth: true
             Layout.fillHeight: true
             clip: true

@@ -31,7 +31,8 @@ private slots:
     void addUnitSendsListQueryAndOneMessage();
     void failingStepSendsOneErrorAndStops();
     void secondConnectionDropsFirstLink();
-    void replyThatIsNotJsonReportsFailure();
+    void failedConnectionSaysWhy_data();
+    void failedConnectionSaysWhy();
     void crateThatClosesAfterTheListStaysUsable();
 
 private:
@@ -229,12 +230,17 @@ void tst_CrateCommands::secondConnectionDropsFirstLink()
 
     QTcpServer closed;
     QVERIFY(closed.listen(QHostAddress::LocalHost));
-    qputenv("VT4_CRATE_PORT", QByteArray::number(closed.serverPort()));
+    const quint16 refusingPort = closed.serverPort();
+    qputenv("VT4_CRATE_PORT", QByteArray::number(refusingPort));
     closed.close();
     WorkerAsync *facade = WorkerAsync::instance();
     facade->connectToVantrel(QStringLiteral("127.0.0.1"));
     QVERIFY(first.waitForLine(QStringLiteral("disconnected"), WaitMs));
-    QTRY_COMPARE_WITH_TIMEOUT(facade->statusText(), QStringLiteral("Connection failure!"), WaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(facade->statusText(),
+                              QStringLiteral("Connection failure!\n127.0.0.1:%1 refused the connection: "
+                                             "no crate listens there.")
+                                  .arg(refusingPort),
+                              WaitMs);
     QVERIFY(facade->GUIEnable());
 
     // With no crate left, crate commands are dropped without a message.
@@ -243,25 +249,40 @@ void tst_CrateCommands::secondConnectionDropsFirstLink()
     QVERIFY(m_messages.isEmpty());
 }
 
-void tst_CrateCommands::replyThatIsNotJsonReportsFailure()
+void tst_CrateCommands::failedConnectionSaysWhy_data()
 {
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("not a crate") << QByteArray("this is not a module list\r\n")
+                                 << QStringLiteral("127.0.0.1:%1 answered, but not as a crate.");
+    QTest::newRow("silent") << QByteArray() << QStringLiteral("No answer from 127.0.0.1:%1 within 0.5 s.");
+}
+
+void tst_CrateCommands::failedConnectionSaysWhy()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(QString, reason);
     QTcpServer crate;
     QVERIFY(crate.listen(QHostAddress::LocalHost));
-    connect(&crate, &QTcpServer::newConnection, this, [&crate] {
+    connect(&crate, &QTcpServer::newConnection, this, [&crate, reply] {
         QTcpSocket *socket = crate.nextPendingConnection();
-        connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+        connect(socket, &QTcpSocket::readyRead, socket, [socket, reply] {
             socket->readAll();
-            socket->write("this is not a module list\r\n");
+            socket->write(reply);
         });
     });
     qputenv("VT4_CRATE_PORT", QByteArray::number(crate.serverPort()));
     collectMessages();
     WorkerAsync *facade = WorkerAsync::instance();
+    QSignalSpy connected(facade, &WorkerAsync::connected);
     facade->connectToVantrel(QStringLiteral("127.0.0.1"));
     QTRY_COMPARE_WITH_TIMEOUT(m_lists.size(), 1, WaitMs);
     QVERIFY(m_lists.first().isEmpty());
-    QTRY_COMPARE(facade->statusText(), QStringLiteral("Connection failure!"));
+    QTRY_COMPARE(facade->statusText(),
+                 QStringLiteral("Connection failure!\n") + reason.arg(crate.serverPort()));
     QVERIFY(facade->GUIEnable());
+    // Whatever answered is no crate: the welcome window must not hand over to the main window.
+    QCOMPARE(connected.count(), 0);
 }
 
 void tst_CrateCommands::crateThatClosesAfterTheListStaysUsable()

@@ -91,7 +91,7 @@ void tst_WorkerAsync::failedConnectionReenablesForm()
     facade->connectToVantrel(QStringLiteral("127.0.0.1"));
     QVERIFY(!facade->GUIEnable());
     QTRY_VERIFY_WITH_TIMEOUT(facade->GUIEnable(), ConnectWaitMs);
-    QCOMPARE(facade->statusText(), QStringLiteral("Connection failure!"));
+    QVERIFY(facade->statusText().startsWith(QLatin1String("Connection failure!\n")));
     QCOMPARE(connected.size(), 0);
 }
 

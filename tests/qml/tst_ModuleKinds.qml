@@ -8,17 +8,18 @@ TestCase {
 
     function test_delegateChoice_data() {
         return [
-            { tag: "SSPD M0", type: 0, kind: "sspd", tab: "SSPD Driver" },
-            { tag: "SSPD M1", type: 1, kind: "sspd", tab: "SSPD Driver" },
-            { tag: "temperature M0", type: 2, kind: "temperature", tab: "Temp Driver" },
-            { tag: "temperature M1", type: 3, kind: "temperature", tab: "Temp Driver" },
-            { tag: "other module", type: 4, kind: "other", tab: "" },
-            { tag: "type missing", type: undefined, kind: "other", tab: "" },
+            { tag: "SSPD M0", type: 0, kind: "sspd", tab: "SSPD Driver", controlled: true },
+            { tag: "SSPD M1", type: 1, kind: "sspd", tab: "SSPD Driver", controlled: true },
+            { tag: "temperature M0", type: 2, kind: "temperature", tab: "Temp Driver", controlled: true },
+            { tag: "temperature M1", type: 3, kind: "temperature", tab: "", controlled: false },
+            { tag: "other module", type: 4, kind: "other", tab: "", controlled: false },
+            { tag: "type missing", type: undefined, kind: "other", tab: "", controlled: false },
         ]
     }
     function test_delegateChoice(data) {
         compare(ModuleKinds.delegateKind(data.type), data.kind)
         compare(ModuleKinds.driverTab(data.type), data.tab)
+        compare(ModuleKinds.isControlled(data.type), data.controlled)
     }
 
     function test_lampKind_data() {

@@ -1,4 +1,5 @@
 import QtQuick
+import QtQuick.Controls
 import QtTest
 import "../../qml/controls"
 
@@ -30,11 +31,12 @@ TestCase {
 
     function test_typedEntry_data() {
         return [
-            { tag: "comma", text: "12,5", edited: true, value: 12.5 },
-            { tag: "point", text: "-0.7", edited: true, value: -0.7 },
-            { tag: "blanks", text: "1 000", edited: true, value: 1000 },
-            { tag: "above range", text: "2600", edited: false, value: 10 },
-            { tag: "below range", text: "-2500.1", edited: false, value: 10 },
+            { tag: "comma", text: "12,5", edited: true, value: 12.5, refusal: "" },
+            { tag: "point", text: "-0.7", edited: true, value: -0.7, refusal: "" },
+            { tag: "blanks", text: "1 000", edited: true, value: 1000, refusal: "" },
+            { tag: "above range", text: "2600", edited: false, value: 10, refusal: "Out of range -2500.0 \u2026 2500.0" },
+            { tag: "below range", text: "-2500.1", edited: false, value: 10, refusal: "Out of range -2500.0 \u2026 2500.0" },
+            { tag: "no number", text: "-", edited: false, value: 10, refusal: "Not a number" },
         ]
     }
     function test_typedEntry(data) {
@@ -45,7 +47,9 @@ TestCase {
         if (data.edited)
             fuzzyCompare(spy.signalArguments[0][0], data.value, 1e-9)
         fuzzyCompare(box.shownValue, data.value, 1e-9)
-        // A refused entry gives way to the box's own value again.
+        // A refused entry is told beside the box, then gives way to the box's own value again.
+        compare(box.refusal.split(":")[0], data.refusal)
+        compare(box.ToolTip.visible, data.refusal !== "")
         tryCompare(box.contentItem, "text", box.shownValue.toFixed(1))
     }
 

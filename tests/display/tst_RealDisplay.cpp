@@ -1,0 +1,207 @@
+#include "ProgramOnDisplay.h"
+#include "SimulatorProcess.h"
+#include "XvfbDisplay.h"
+
+#include <QTcpServer>
+#include <QTest>
+
+#include <cstring>
+#include <memory>
+
+namespace {
+constexpr int ConnectWaitMs = 30000; ///< the welcome window gives the crate 4 s, slow machines more
+constexpr int SettleMs = 5000;       ///< "5 s later": whatever was going to appear has appeared
+constexpr int ShowMs = 10000;        ///< a control, page or dialog shows after a click
+
+/// A loopback port on which nothing listens (a connection there is refused).
+quint16 unusedPort()
+{
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    return server.serverPort();
+}
+
+/// The hexadecimal image of a float as the simulator prints module messages ("00 00 48 41").
+QString floatBytes(float value)
+{
+    QByteArray bytes(sizeof value, '\0');
+    std::memcpy(bytes.data(), &value, sizeof value);
+    return QString::fromLatin1(bytes.toHex(' '));
+}
+} // namespace
+
+/// The program as a user meets it on a 1280 x 800 display with a window manager: which windows
+/// are mapped and stacked where, what the controls show, and what reaches the crate when the
+/// user clicks and types. Screenshots of the whole display are kept under test-artefacts/.
+class tst_RealDisplay : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void withoutCrateShowsFormThenConnects();
+    void withCrateShowsMainWindowAlone();
+
+private:
+    /// Empty when the main window is the program's only mapped window, maximised and on top.
+    QString mainWindowAlone(ProgramOnDisplay &program) const;
+    /// Starts the program and waits until its main window shows the home page.
+    void startConnected(ProgramOnDisplay &program, const SimulatorProcess &simulator);
+
+    std::unique_ptr<XvfbDisplay> m_display;
+};
+
+void tst_RealDisplay::initTestCase()
+{
+    const QString missing = XvfbDisplay::missingTools();
+    if (!missing.isEmpty())
+        QSKIP(qPrintable(QStringLiteral("a real display needs %1 (scripts/install-deps.sh)").arg(missing)));
+    m_display = std::make_unique<XvfbDisplay>(QStringLiteral(VT_ARTEFACT_DIR "/tst_RealDisplay"));
+    QVERIFY2(m_display->start(), qPrintable(m_display->error()));
+}
+
+QString tst_RealDisplay::mainWindowAlone(ProgramOnDisplay &program) const
+{
+    const QList<XvfbDisplay::Window> windows = m_display->visibleWindows(program.pid());
+    if (windows.size() != 1)
+        return QStringLiteral("%1 windows of the program are mapped").arg(windows.size());
+    const XvfbDisplay::Window &main = windows.first();
+    if (main.name != QLatin1String("SNSPD Vantrel Lab"))
+        return QStringLiteral("the mapped window is \"%1\"").arg(main.name);
+    const QStringList states = m_display->windowStates(main.id);
+    if (!states.contains(QLatin1String("_NET_WM_STATE_MAXIMIZED_VERT")) ||
+        !states.contains(QLatin1String("_NET_WM_STATE_MAXIMIZED_HORZ")))
+        return QStringLiteral("the main window is not maximised: ") + states.join(QLatin1Char(' '));
+    const QStringList stacking = m_display->stackingOrder();
+    if (stacking.isEmpty() || stacking.last() != main.id)
+        return QStringLiteral("another window is above the main window");
+    return {};
+}
+
+void tst_RealDisplay::startConnected(ProgramOnDisplay &program, const SimulatorProcess &simulator)
+{
+    QVERIFY(program.start(simulator.port()));
+    QVERIFY2(program.waitFor(QStringLiteral("moduleList"), ConnectWaitMs).found,
+             qPrintable(program.output()));
+}
+
+void tst_RealDisplay::withoutCrateShowsFormThenConnects()
+{
+    const quint16 port = unusedPort();
+    ProgramOnDisplay program(*m_display);
+    QVERIFY(program.start(port));
+
+    // Nobody answers: the welcome window stays and offers the form, enabled, with the failure.
+    const auto status = program.waitFor(QStringLiteral("formStatus"), ConnectWaitMs, [](const auto &item) {
+        return item.text.startsWith(QLatin1String("Connection failure!"));
+    });
+    QVERIFY2(status.found, qPrintable(program.output()));
+    QVERIFY2(status.text.contains(QLatin1String("refused the connection")), qPrintable(status.text));
+    const auto form = program.find(QStringLiteral("connectionForm"));
+    QVERIFY(form.found && form.enabled);
+    // The form starts from the stored address, so Connect works at once.
+    QCOMPARE(program.find(QStringLiteral("addressBox")).text, QStringLiteral("127.000.000.001"));
+    QVERIFY(program.find(QStringLiteral("connectButton")).enabled);
+    const auto windows = m_display->visibleWindows(program.pid());
+    QCOMPARE(windows.size(), 1);
+    QVERIFY(windows.first().geometry.contains(form.rect));
+    QVERIFY(!m_display->screenshot(QStringLiteral("no-crate-form")).isEmpty());
+
+    // A crate comes up on the stored address; Connect brings the main window, alone.
+    SimulatorProcess simulator({QStringLiteral("--port"), QString::number(port)});
+    QVERIFY(simulator.start());
+    QVERIFY(program.click(QStringLiteral("connectButton")));
+    QVERIFY(program.waitFor(QStringLiteral("moduleList"), ConnectWaitMs).found);
+    QTest::qWait(SettleMs);
+    const QString alone = mainWindowAlone(program);
+    QVERIFY2(alone.isEmpty(), qPrintable(alone));
+    QVERIFY(!m_display->screenshot(QStringLiteral("connected-from-form")).isEmpty());
+    QVERIFY(program.quit());
+}
+
+void tst_RealDisplay::withCrateShowsMainWindowAlone()
+{
+    SimulatorProcess simulator(
+        {QStringLiteral("--crate"), QStringLiteral(VT_DEMO_CRATE), QStringLiteral("--verbose-modules")});
+    QVERIFY(simulator.start());
+    ProgramOnDisplay program(*m_display);
+    startConnected(program, simulator);
+    QTest::qWait(SettleMs);
+    QString alone = mainWindowAlone(program);
+    QVERIFY2(alone.isEmpty(), qPrintable(alone));
+    QVERIFY(!m_display->screenshot(QStringLiteral("home")).isEmpty());
+    const QRect listBefore = program.find(QStringLiteral("moduleList")).rect;
+
+    // The four-channel thermometer (6) keeps its switch, disabled, and hovering says why.
+    const auto thermometerSwitch = program.find(QStringLiteral("operateSwitch6"));
+    QVERIFY(thermometerSwitch.found && !thermometerSwitch.enabled);
+    QVERIFY(program.find(QStringLiteral("operateSwitch1")).enabled);
+    QVERIFY(m_display->moveMouse(thermometerSwitch.center()));
+    QVERIFY(
+        program.waitFor(QStringLiteral("text=This module is not controlled from this screen"), ShowMs).found);
+
+    // A bias typed into the first channel's spin box reaches the module as its set point.
+    const auto bias = program.waitFor(QStringLiteral("biasSpinBox"), ShowMs);
+    QVERIFY(bias.found);
+    QVERIFY(m_display->click(bias.center()));
+    QVERIFY(m_display->keys({QStringLiteral("ctrl+a")}));
+    QVERIFY(m_display->type(QStringLiteral("12.5")));
+    QVERIFY(m_display->keys({QStringLiteral("Return")}));
+    QVERIFY2(simulator.waitForLine(QStringLiteral("module request 1 18 ") + floatBytes(12.5e-6F), ShowMs),
+             "the typed bias did not reach module 1");
+    // A bias out of range is refused, and the box says so.
+    QVERIFY(m_display->click(bias.center()));
+    QVERIFY(m_display->keys({QStringLiteral("ctrl+a")}));
+    QVERIFY(m_display->type(QStringLiteral("3000")));
+    QVERIFY(m_display->keys({QStringLiteral("Return")}));
+    QVERIFY(program
+                .waitFor(QStringLiteral("text=Out of range -2500.0 \u2026 2500.0: kept the previous value"),
+                         ShowMs)
+                .found);
+    QVERIFY(!m_display->screenshot(QStringLiteral("bias-refused")).isEmpty());
+
+    // The dialog "Turn on/off all" opens in the main window with nothing above it.
+    QVERIFY(program.click(QStringLiteral("settingsButton")));
+    QVERIFY(program.click(QStringLiteral("text=Turn on/off all")));
+    QVERIFY(program.waitFor(QStringLiteral("turnOnAllList"), ShowMs).found);
+    alone = mainWindowAlone(program);
+    QVERIFY2(alone.isEmpty(), qPrintable(alone));
+    QVERIFY(!m_display->screenshot(QStringLiteral("turn-on-all")).isEmpty());
+    QVERIFY(program.click(QStringLiteral("text=Close")));
+
+    // The "+" menu opens a chart page.
+    QVERIFY(program.click(QStringLiteral("plusButton")));
+    QVERIFY(program.click(QStringLiteral("text=CPS(Time)")));
+    QVERIFY(program.waitFor(QStringLiteral("startButton"), ShowMs).found);
+
+    // The chart page's status stays on it: Home neither shows it nor moves its list.
+    QVERIFY(program.click(QStringLiteral("text=SSPD 1")));
+    QVERIFY(program.click(QStringLiteral("startButton")));
+    QVERIFY(program
+                .waitFor(QStringLiteral("pageStatus"), ShowMs,
+                         [](const auto &item) { return item.text.contains(QLatin1String(" cps")); })
+                .found);
+    QVERIFY(!m_display->screenshot(QStringLiteral("cps-time")).isEmpty());
+    QVERIFY(program.click(QStringLiteral("startButton")));
+    QVERIFY(program.click(QStringLiteral("text=\u2302  Home")));
+    const auto list = program.waitFor(QStringLiteral("moduleList"), ShowMs);
+    QCOMPARE(list.rect, listBefore);
+    QVERIFY(!program.find(QStringLiteral("homeStatus")).text.contains(QLatin1String("cps")));
+
+    // Reconnect brings the welcome window back alone; connecting again leaves the main window alone.
+    QVERIFY(program.click(QStringLiteral("settingsButton")));
+    QVERIFY(program.click(QStringLiteral("text=Reconnect")));
+    QVERIFY(program.waitFor(QStringLiteral("connectButton"), ShowMs).found);
+    QCOMPARE(m_display->visibleWindows(program.pid()).size(), 1);
+    QVERIFY(!program.find(QStringLiteral("moduleList")).found);
+    QVERIFY(!program.find(QStringLiteral("formStatus")).text.contains(QLatin1String("cps")));
+    QVERIFY(program.click(QStringLiteral("connectButton")));
+    QVERIFY(program.waitFor(QStringLiteral("moduleList"), ConnectWaitMs).found);
+    QTest::qWait(SettleMs);
+    alone = mainWindowAlone(program);
+    QVERIFY2(alone.isEmpty(), qPrintable(alone));
+    QVERIFY(program.quit());
+}
+
+QTEST_GUILESS_MAIN(tst_RealDisplay)
+#include "tst_RealDisplay.moc"
