@@ -13,8 +13,8 @@ constexpr int StopMs = 5000;
 const QStringList Tools = {"Xvfb", "openbox", "xdotool", "xprop", "wmctrl", "import"};
 } // namespace
 
-XvfbDisplay::XvfbDisplay(const QString &artefactFolder, const QSize &size)
-    : m_artefacts(artefactFolder), m_size(size)
+XvfbDisplay::XvfbDisplay(const QString &artefactFolder, WindowManager manager, const QSize &size)
+    : m_artefacts(artefactFolder), m_manager(manager), m_size(size)
 {
 }
 
@@ -58,6 +58,8 @@ bool XvfbDisplay::start()
         return false;
     }
     m_name = QLatin1Char(':') + QString::fromLatin1(number.trimmed());
+    if (m_manager == WithoutWindowManager)
+        return true;
 
     m_windowManager.setProcessEnvironment(environment());
     m_windowManager.setProcessChannelMode(QProcess::MergedChannels);

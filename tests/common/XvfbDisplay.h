@@ -26,7 +26,14 @@ public:
         QString name;
     };
 
-    XvfbDisplay(const QString &artefactFolder, const QSize &size = QSize(1280, 800));
+    enum WindowManager
+    {
+        WithWindowManager,
+        WithoutWindowManager
+    };
+
+    explicit XvfbDisplay(const QString &artefactFolder, WindowManager manager = WithWindowManager,
+                         const QSize &size = QSize(1280, 800));
     ~XvfbDisplay();
     XvfbDisplay(const XvfbDisplay &) = delete;
     XvfbDisplay &operator=(const XvfbDisplay &) = delete;
@@ -34,7 +41,8 @@ public:
     /// Empty when every tool the display needs is installed; else which ones are missing.
     static QString missingTools();
 
-    /// Starts Xvfb and openbox and waits until the window manager runs; false with `error()` set.
+    /// Starts Xvfb (and openbox, unless asked not to) and waits until both run; false with
+    /// `error()` set.
     bool start();
     QString error() const { return m_error; }
     /// ":N" once started.
@@ -71,6 +79,7 @@ private:
     QByteArray run(const QString &program, const QStringList &arguments) const;
 
     QDir m_artefacts;
+    WindowManager m_manager;
     QSize m_size;
     QString m_name;
     QString m_error;

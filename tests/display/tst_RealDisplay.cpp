@@ -41,6 +41,7 @@ private slots:
     void initTestCase();
     void withoutCrateShowsFormThenConnects();
     void withCrateShowsMainWindowAlone();
+    void withoutWindowManagerMainWindowFillsScreen();
 
 private:
     /// Empty when the main window is the program's only mapped window, maximised and on top.
@@ -201,6 +202,24 @@ void tst_RealDisplay::withCrateShowsMainWindowAlone()
     alone = mainWindowAlone(program);
     QVERIFY2(alone.isEmpty(), qPrintable(alone));
     QVERIFY(program.quit());
+}
+
+void tst_RealDisplay::withoutWindowManagerMainWindowFillsScreen()
+{
+    XvfbDisplay bare(QStringLiteral(VT_ARTEFACT_DIR "/tst_RealDisplay"), XvfbDisplay::WithoutWindowManager);
+    QVERIFY2(bare.start(), qPrintable(bare.error()));
+    SimulatorProcess simulator;
+    QVERIFY(simulator.start());
+    ProgramOnDisplay program(bare);
+    QVERIFY(program.start(simulator.port()));
+    QVERIFY2(program.waitFor(QStringLiteral("moduleList"), ConnectWaitMs).found,
+             qPrintable(program.output()));
+    QTest::qWait(SettleMs);
+    // Nobody maximises the window here: it sizes itself to the screen, and the splash is gone.
+    const QList<XvfbDisplay::Window> windows = bare.visibleWindows(program.pid());
+    QCOMPARE(windows.size(), 1);
+    QCOMPARE(windows.first().geometry, QRect(QPoint(0, 0), bare.size()));
+    QVERIFY(!bare.screenshot(QStringLiteral("no-window-manager")).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(tst_RealDisplay)
