@@ -1,7 +1,7 @@
 #include "WorkerAsync.h"
 #include "AppLogging.h"
-#include "CalibrationPair.h"
 #include "AtomicFileWriter.h"
+#include "CalibrationPair.h"
 #include "ChartRangeFitter.h"
 #include "DataProviderList.h"
 #include "DriverDataModel.h"
