@@ -8,6 +8,7 @@ namespace {
 constexpr int MaxBusAddress = 255;
 constexpr int MaxDelayMs = 60000; ///< longer delays only make a test hang
 constexpr int MaxSplitBytes = 65536;
+constexpr int MaxBlocks = 1000000; ///< bound of the serial module's block and retry counts
 const QString SilentAll = QStringLiteral("all");
 
 bool parsePort(const QString &text, quint16 *port)
@@ -70,6 +71,18 @@ bool SimulatorOptions::parse(const QStringList &arguments, QString *error)
                        verboseModulesOption, discoveryOption, discoveryPortOption, callbackPortOption,
                        delayOption, silentOption, splitOption, coalesceOption, garbleOption, legacyOption,
                        failOption, timeScaleOption});
+    const QCommandLineOption serialOption("serial-module", "Also play a module on a pseudo-terminal.");
+    const QCommandLineOption serialNoiseOption("serial-noise", "Noise bytes on the serial line.");
+    const QCommandLineOption serialBootOption("serial-in-bootloader",
+                                              "The serial module starts in its bootloader.");
+    const QCommandLineOption crcErrorOption("serial-crc-error", "Answer block N (from 0) \"Er\".", "N", "-1");
+    const QCommandLineOption crcTimesOption("serial-crc-error-times", "How often block N is refused.", "K",
+                                            "1");
+    const QCommandLineOption silentInitOption("serial-silent-init",
+                                              "Leave the first N \"Init\" unanswered, or 'all'.", "N", "0");
+    const QCommandLineOption eraseOption("serial-erase-ms", "Time an erase takes (ms).", "N", "20");
+    parser.addOptions({serialOption, serialNoiseOption, serialBootOption, crcErrorOption, crcTimesOption,
+                       silentInitOption, eraseOption});
     parser.addHelpOption();
 
     if (!parser.parse(arguments)) {
@@ -126,6 +139,20 @@ bool SimulatorOptions::parse(const QStringList &arguments, QString *error)
             *error = QStringLiteral("invalid --garble: %1").arg(value);
             return false;
         }
+    }
+    serialModule = parser.isSet(serialOption);
+    serialNoise = parser.isSet(serialNoiseOption);
+    serialStartInBootloader = parser.isSet(serialBootOption);
+    const bool silentInitAll = parser.value(silentInitOption) == SilentAll;
+    if (silentInitAll)
+        serialFaults.silentInits = -1;
+    if (!parseBoundedInt(parser.value(crcErrorOption), -1, MaxBlocks, &serialFaults.crcErrorBlock) ||
+        !parseBoundedInt(parser.value(crcTimesOption), 0, MaxBlocks, &serialFaults.crcErrorTimes) ||
+        (!silentInitAll &&
+         !parseBoundedInt(parser.value(silentInitOption), 0, MaxBlocks, &serialFaults.silentInits)) ||
+        !parseBoundedInt(parser.value(eraseOption), 0, MaxDelayMs, &serialFaults.eraseMs)) {
+        *error = QStringLiteral("invalid serial module fault setting");
+        return false;
     }
     bool ok = false;
     timeScale = parser.value(timeScaleOption).toDouble(&ok);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SimulatedBootloader.h"
+
 #include <QHostAddress>
 #include <QSet>
 #include <QString>
@@ -37,6 +39,11 @@ public:
     bool legacy = false;        ///< older crate: no JSON module list
     QStringList failCommands;   ///< "SYST:" commands starting with one of these answer "ERROR"
     double timeScale = 1.0;     ///< simulated seconds per real second
+
+    bool serialModule = false;                ///< also one module on a pseudo-terminal
+    bool serialNoise = false;                 ///< noise bytes on its line
+    bool serialStartInBootloader = false;     ///< it does not boot: its bootloader waits at once
+    SimulatedBootloader::Faults serialFaults; ///< misbehaviour of its bootloader
 
 private:
     static bool parseAddressList(const QString &text, QSet<int> *addresses);

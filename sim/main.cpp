@@ -6,6 +6,7 @@
 #include "CrateServer.h"
 #include "CrateState.h"
 #include "DiscoveryResponder.h"
+#include "SerialModule.h"
 #include "SignalWatcher.h"
 #include "SimClock.h"
 #include "SimulatedCrate.h"
@@ -15,10 +16,12 @@
 #include <QCoreApplication>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 constexpr int ExitUsage = 2;   ///< bad command line or crate description
 constexpr int ExitNetwork = 3; ///< a port could not be opened
+constexpr int SerialModuleAddress = 1;
 
 void printError(const QString &text)
 {
@@ -72,6 +75,20 @@ int main(int argc, char *argv[])
     if (options.discovery && !discovery.listen(options.address, options.discoveryPort, &error)) {
         printError(error);
         return ExitNetwork;
+    }
+
+    std::unique_ptr<SerialModule> serialModule;
+    if (options.serialModule) {
+        const SerialModule::Settings settings{options.serialFaults, options.serialNoise,
+                                              options.serialStartInBootloader};
+        serialModule = std::make_unique<SerialModule>(CrateDescription::defaultModule(SerialModuleAddress),
+                                                      clock, settings);
+        if (!serialModule->open(&error)) {
+            printError(error);
+            return ExitNetwork;
+        }
+        std::printf("serial module on %s\n", qPrintable(serialModule->portPath()));
+        std::fflush(stdout);
     }
 
     log.event(QStringLiteral("listening on %1:%2").arg(options.address.toString()).arg(server.port()));

@@ -48,6 +48,16 @@ bool SimulatorProcess::stop(int timeoutMs)
     return m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;
 }
 
+QString SimulatorProcess::serialPortPath() const
+{
+    static const QString prefix = QStringLiteral("serial module on ");
+    for (const QString &line : m_lines) {
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size());
+    }
+    return {};
+}
+
 void SimulatorProcess::collectOutput()
 {
     m_partialLine += m_process.readAllStandardOutput();

@@ -22,6 +22,8 @@ public:
 
     QHostAddress address() const { return QHostAddress(QHostAddress::LocalHost); }
     quint16 port() const { return m_port; }
+    /// The serial port of the module on a pseudo-terminal (`--serial-module`), else empty.
+    QString serialPortPath() const;
 
     /// Every line the simulator has printed so far (event processing collects them).
     QStringList lines() const { return m_lines; }

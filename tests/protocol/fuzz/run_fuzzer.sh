@@ -1,9 +1,10 @@
 #!/bin/sh
-# Builds the codec fuzzer with clang's libFuzzer (rebuilt only when a source changed) and runs it
-# for a bounded number of inputs. Exit code 77 tells CTest the run was skipped.
+# Builds a fuzzer of the codec or its users with clang's libFuzzer (rebuilt only when a source
+# changed) and runs it for a bounded number of inputs. Exit code 77 tells CTest the run was skipped.
 #
 # Usage: run_fuzzer.sh <clang++> <output dir> <runs> <Qt include dirs, ':'-separated>
-#                      <QtCore library> <protocol source dir> <fuzzer source>
+#                      <QtCore library> <protocol source dir> <fuzzer source> [<more sources>...]
+# More sources (built with the protocol's) must need nothing but QtCore; their folders are included.
 set -eu
 
 clang=$1
@@ -13,6 +14,8 @@ qt_includes=$4
 qt_core=$5
 protocol_dir=$6
 fuzzer_source=$7
+shift 7
+extra_sources="$*"
 
 max_seconds=45 # bound on the fuzzing time, whatever the run count
 
@@ -26,12 +29,13 @@ if [ ! -f "$runtime" ]; then
     exit 77
 fi
 
-binary="$outdir/fuzz_OrvexProtocol"
+binary="$outdir/$(basename "$fuzzer_source" .cpp)"
 stale=no
 if [ ! -x "$binary" ]; then
     stale=yes
 else
-    for file in "$fuzzer_source" "$protocol_dir"/*.h "$protocol_dir"/*.cpp; do
+    # shellcheck disable=SC2086 # extra_sources is a list of words on purpose
+    for file in "$fuzzer_source" "$protocol_dir"/*.h "$protocol_dir"/*.cpp $extra_sources; do
         [ "$file" -nt "$binary" ] && stale=yes
     done
 fi
@@ -45,11 +49,14 @@ if [ "$stale" = yes ]; then
         include_flags="$include_flags -I$dir"
     done
     IFS=$old_ifs
+    for source in $extra_sources; do
+        include_flags="$include_flags -I$(dirname "$source")"
+    done
     echo "building $binary"
     # shellcheck disable=SC2086 # include_flags is a list of words on purpose
     "$clang" -std=c++17 -O1 -g -fPIC -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
         -DORVEXPROTOCOL_LIBRARY $include_flags -I"$protocol_dir" \
-        "$fuzzer_source" "$protocol_dir"/*.cpp "$qt_core" -o "$binary.tmp"
+        "$fuzzer_source" "$protocol_dir"/*.cpp $extra_sources "$qt_core" -o "$binary.tmp"
     mv "$binary.tmp" "$binary"
 fi
 
