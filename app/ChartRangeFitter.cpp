@@ -6,6 +6,7 @@
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QXYSeries>
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -18,6 +19,36 @@ constexpr double FloorBottom = 0.1;
 constexpr double FloorTop = 1;
 /// Where the histogram's horizontal fit starts, counts per second.
 constexpr double HistogramLeftStart = 1e9;
+/// A flat trace on a logarithmic axis spans this factor each way.
+constexpr double LogFlatFactor = 2;
+
+/// Whether a logarithmic axis can show `y`: zero counts sit at the floor and must not stretch it.
+bool showsOnLogAxis(double y)
+{
+    return y > CountRateFloor;
+}
+
+/// The points of `points` a chart with the settings' vertical axis can show.
+QList<QPointF> drawable(const QList<QPointF> &points, const Settings &settings)
+{
+    if (!settings.logY())
+        return points;
+    QList<QPointF> shown;
+    std::copy_if(points.cbegin(), points.cend(), std::back_inserter(shown),
+                 [](const QPointF &point) { return showsOnLogAxis(point.y()); });
+    return shown;
+}
+
+/// A vertical range around a flat trace or a lone point at `y`. Linear: the fixed margin each
+/// way, but never below zero for data that is not negative (no negative count rates or
+/// temperatures on the scale). Logarithmic: a factor each way.
+std::pair<double, double> aroundValue(double y, bool logY)
+{
+    if (logY)
+        return {y / LogFlatFactor, y * LogFlatFactor};
+    const double bottom = y - ChartRangeFitter::LoneMargin;
+    return {y >= 0 ? std::max(0.0, bottom) : bottom, y + ChartRangeFitter::LoneMargin};
+}
 
 QList<QPointF> pointsOf(const QAbstractSeries *series)
 {
@@ -40,10 +71,11 @@ void setBox(MyChartRect *rect, double left, double right, double bottom, double 
     rect->setTop(top);
 }
 
-void setAroundPoint(MyChartRect *rect, const QPointF &point)
+void setAroundPoint(MyChartRect *rect, const QPointF &point, bool logY)
 {
-    setBox(rect, point.x() - ChartRangeFitter::LoneMargin, point.x() + ChartRangeFitter::LoneMargin,
-           point.y() - ChartRangeFitter::LoneMargin, point.y() + ChartRangeFitter::LoneMargin);
+    const auto [bottom, top] = aroundValue(point.y(), logY);
+    setBox(rect, point.x() - ChartRangeFitter::LoneMargin, point.x() + ChartRangeFitter::LoneMargin, bottom,
+           top);
 }
 
 bool isSingleChannel(WorkerAsync::WorkerMode mode)
@@ -95,15 +127,18 @@ void ChartRangeFitter::followTime(MyChartRect *rect, const Settings &settings, W
     }
     rect->setLeft(left);
     rect->setRight(right);
-    if (!settings.autoscale() && !isSingleChannel(mode))
-        return;
+    if (settings.autoscale() || isSingleChannel(mode))
+        fitVertical(rect, settings, left, std::numeric_limits<double>::infinity());
+}
 
+bool ChartRangeFitter::fitVertical(MyChartRect *rect, const Settings &settings, double xAfter, double xUntil)
+{
     double bottom = FitBottomStart;
     double top = FitTopStart;
     bool anyVisible = false;
-    for (const QAbstractSeries *one : series) {
-        for (const QPointF &point : pointsOf(one)) {
-            if (point.x() <= left)
+    for (const QAbstractSeries *one : settings.series()) {
+        for (const QPointF &point : drawable(pointsOf(one), settings)) {
+            if (point.x() <= xAfter || point.x() > xUntil)
                 continue;
             anyVisible = true;
             bottom = std::min(bottom, point.y());
@@ -112,13 +147,38 @@ void ChartRangeFitter::followTime(MyChartRect *rect, const Settings &settings, W
     }
     // Without visible points the start values would make an upside-down range; keep the old one.
     if (!anyVisible)
-        return;
-    if (bottom == top) {
-        bottom -= LoneMargin;
-        top += LoneMargin;
-    }
+        return false;
+    if (bottom == top)
+        std::tie(bottom, top) = aroundValue(bottom, settings.logY());
     rect->setBottom(bottom);
     rect->setTop(top);
+    return true;
+}
+
+void ChartRangeFitter::refitVertical(MyChartRect *rect, const Settings &settings,
+                                     WorkerAsync::WorkerMode mode)
+{
+    switch (mode) {
+    case WorkerAsync::WorkerModeCpsVersTime:
+    case WorkerAsync::WorkerModeTemperatureVersTime:
+        if (!settings.autoscale())
+            return;
+        [[fallthrough]];
+    case WorkerAsync::WorkerModeSspdSingleChannel:
+    case WorkerAsync::WorkerModeTemperatureSingleMode:
+        fitVertical(rect, settings, rect->left(), std::numeric_limits<double>::infinity());
+        break;
+    case WorkerAsync::WorkerModeCpsVersCurrent:
+    case WorkerAsync::WorkerModeCpsVersTrigger:
+        fitVertical(rect, settings, -std::numeric_limits<double>::infinity(),
+                    std::numeric_limits<double>::infinity());
+        break;
+    case WorkerAsync::WorkerModeIVCurves:
+    case WorkerAsync::WorkerModeHistogram:
+    case WorkerAsync::WorkerModeAllChannels:
+    case WorkerAsync::WorkerModeNoAction:
+        break;
+    }
 }
 
 void ChartRangeFitter::followSweep(MyChartRect *rect, const Settings &settings, WorkerAsync::WorkerMode mode)
@@ -128,17 +188,17 @@ void ChartRangeFitter::followSweep(MyChartRect *rect, const Settings &settings, 
     const QList<QAbstractSeries *> series = settings.series();
     QList<QPointF> collected;
     for (const QAbstractSeries *one : series) {
-        collected += pointsOf(one).mid(0, StartingPoints);
+        collected += drawable(pointsOf(one), settings).mid(0, StartingPoints);
         if (collected.size() >= StartingPoints)
             break;
     }
     if (collected.size() == 1) {
-        setAroundPoint(rect, collected.first());
+        setAroundPoint(rect, collected.first(), settings.logY());
     } else if (collected.size() == 2) {
         const QRectF box = QRectF(collected.at(0), collected.at(1)).normalized();
         setBox(rect, box.left(), box.right(), box.top(), box.bottom());
     } else if (collected.size() > 2) {
-        const QList<QPointF> last = pointsOf(series.last());
+        const QList<QPointF> last = drawable(pointsOf(series.last()), settings);
         if (!last.isEmpty()) {
             const QPointF point = last.last();
             setBox(rect, std::min(rect->left(), point.x()), std::max(rect->right(), point.x()),
@@ -183,9 +243,9 @@ void ChartRangeFitter::fitAll(MyChartRect *rect, const Settings &settings, Worke
 {
     QList<QPointF> points;
     for (const QAbstractSeries *one : settings.series())
-        points += mode == WorkerAsync::WorkerModeHistogram ? barsOf(one) : pointsOf(one);
+        points += mode == WorkerAsync::WorkerModeHistogram ? barsOf(one) : drawable(pointsOf(one), settings);
     if (points.size() <= 1) {
-        setAroundPoint(rect, points.value(0, QPointF(0, 0)));
+        setAroundPoint(rect, points.value(0, QPointF(0, settings.logY() ? 1 : 0)), settings.logY());
         return;
     }
     const auto [minX, maxX] = std::minmax_element(

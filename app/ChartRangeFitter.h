@@ -31,8 +31,14 @@ public:
                        qint64 nowMs);
     /// Fits `rect` to every point of the settings' series (the bars' tops in the histogram mode).
     static void fitAll(MyChartRect *rect, const Settings &settings, WorkerAsync::WorkerMode mode);
+    /// Fits the vertical range of `rect` again to the points inside its horizontal range, where
+    /// `mode` fits it to the data at all (time charts with autoscale or of one channel, sweeps
+    /// other than IV curves); for a change of the axis between linear and logarithmic.
+    static void refitVertical(MyChartRect *rect, const Settings &settings, WorkerAsync::WorkerMode mode);
 
 private:
+    /// Sets the vertical range to the points with x in (xAfter, xUntil]; false when none.
+    static bool fitVertical(MyChartRect *rect, const Settings &settings, double xAfter, double xUntil);
     static void followTime(MyChartRect *rect, const Settings &settings, WorkerAsync::WorkerMode mode,
                            qint64 nowMs);
     static void followSweep(MyChartRect *rect, const Settings &settings, WorkerAsync::WorkerMode mode);

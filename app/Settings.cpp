@@ -43,6 +43,14 @@ void Settings::setAutoscale(bool autoscale)
     emit autoscaleChanged();
 }
 
+void Settings::setLogY(bool logY)
+{
+    if (m_logY == logY)
+        return;
+    m_logY = logY;
+    emit logYChanged();
+}
+
 void Settings::setTimeWindowSize(double seconds)
 {
     if (vtFuzzyEqual(m_timeWindowSize, seconds))

@@ -20,6 +20,7 @@ class Settings : public QObject
     Q_PROPERTY(double timeConstant READ timeConstant WRITE setTimeConstant NOTIFY timeConstantChanged)
     Q_PROPERTY(WorkerAsync::CpsVsTimeMode mode READ mode WRITE setMode NOTIFY modeChanged)
     Q_PROPERTY(bool autoscale READ autoscale WRITE setAutoscale NOTIFY autoscaleChanged)
+    Q_PROPERTY(bool logY READ logY WRITE setLogY NOTIFY logYChanged)
     Q_PROPERTY(double timeWindowSize READ timeWindowSize WRITE setTimeWindowSize NOTIFY timeWindowSizeChanged)
     Q_PROPERTY(QList<QAbstractSeries *> series READ series WRITE setSeries NOTIFY seriesChanged)
     Q_PROPERTY(MyChartRect *chartRect READ chartRect WRITE setChartRect NOTIFY chartRectChanged)
@@ -32,6 +33,9 @@ public:
     double timeConstant() const { return m_timeConstant; }
     WorkerAsync::CpsVsTimeMode mode() const { return m_mode; }
     bool autoscale() const { return m_autoscale; }
+    /// The current chart's vertical axis is logarithmic: range fits leave out the points it
+    /// cannot show (zero counts, drawn at the count-rate floor, and anything not positive).
+    bool logY() const { return m_logY; }
     /// Width of the windowed time axis, s.
     double timeWindowSize() const { return m_timeWindowSize; }
     /// The series of the current screen still alive, in display order. QML sets the whole list
@@ -47,6 +51,7 @@ public slots:
     void setTimeConstant(double seconds);
     void setMode(WorkerAsync::CpsVsTimeMode mode);
     void setAutoscale(bool autoscale);
+    void setLogY(bool logY);
     void setTimeWindowSize(double seconds);
     /// Notifies unless the list holds the same series in the same order.
     void setSeries(const QList<QAbstractSeries *> &series);
@@ -62,6 +67,7 @@ signals:
     void timeConstantChanged();
     void modeChanged();
     void autoscaleChanged();
+    void logYChanged();
     void timeWindowSizeChanged();
     void seriesChanged();
     void chartRectChanged();
@@ -71,6 +77,7 @@ private:
     double m_timeConstant = 1.0;
     WorkerAsync::CpsVsTimeMode m_mode = WorkerAsync::CpsVsTimeWindowed;
     bool m_autoscale = true;
+    bool m_logY = false;
     double m_timeWindowSize = 30;
     QList<QPointer<QAbstractSeries>> m_series; ///< owned by the screens, which may delete them
     QPointer<MyChartRect> m_chartRect;         ///< owned by the facade or by this object

@@ -177,6 +177,7 @@ void WorkerAsync::connectWorker()
             [this](const QString &error) { emit sendErrorMessage(ErrorTitle, error); });
     connect(m_settings, &Settings::timeConstantChanged, this,
             [this] { sendCommand(CommandSetTimeOut, m_settings->timeConstant() * MilliPerUnit); });
+    connect(m_settings, &Settings::logYChanged, this, &WorkerAsync::refitVerticalRange);
 }
 
 WorkerAsync::~WorkerAsync()
@@ -759,6 +760,14 @@ void WorkerAsync::updatePlot()
     MyChartRect *rect = chartRect(m_currentMode);
     ChartRangeFitter::follow(rect, *m_settings, m_currentMode, QDateTime::currentMSecsSinceEpoch());
     m_settings->setChartRect(rect);
+}
+
+void WorkerAsync::refitVerticalRange()
+{
+    MyChartRect *rect = m_settings->chartRect();
+    const WorkerMode mode = m_chartRects.key(rect, WorkerModeNoAction);
+    if (rect)
+        ChartRangeFitter::refitVertical(rect, *m_settings, mode);
 }
 
 void WorkerAsync::rescaleChartRec(WorkerMode mode)

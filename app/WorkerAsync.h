@@ -219,6 +219,8 @@ signals:
 private slots:
     void updateData(int address, const QVariantHash &data);
     void updatePlot();
+    /// Fits the shown range again after the vertical axis changed between linear and logarithmic.
+    void refitVerticalRange();
     void initDataList(const QJsonObject &initData);
     void connectFailed(const QString &reason);
     void vantrelConnected();

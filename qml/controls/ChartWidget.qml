@@ -2,12 +2,18 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 import QtCharts
+import MyWorker 1.0
 import VantrelTheme
 import "../logic/ChartMath.js" as ChartMath
 
 // Chart of the measurement screens. Two "dummy" series keep the linear and the logarithmic
 // axes alive without data; every real series is added after them and moves between the axes
 // with the log buttons. The visible range follows `rect` (a MyChartRect).
+//
+// A line series is a trace that holds every point (what the screens fill, fit and export) and
+// is drawn through a second series in the chart that gets only the points the plot's pixel
+// columns can show (SeriesThinner), refreshed when the range moves. Scatter and area series
+// are drawn as they are.
 Item {
     id: widget
 
@@ -20,8 +26,11 @@ Item {
     property bool logY: false
     property string xTitle: ""
     property string yTitle: ""
-    /// The real series, in the order they were added.
+    /// The real series (traces with every point), in the order they were added.
     property var seriesList: []
+    /// The series drawn in the chart for each of seriesList: a thinned copy for a line series,
+    /// the series itself otherwise.
+    property var shownList: []
     property int addedCount: 0         ///< picks the next colour
 
     /// A range chosen by zooming or panning ({x: {min, max}, y: {min, max}}); null follows `rect`.
@@ -36,15 +45,22 @@ Item {
     readonly property real rectTop: viewRange ? viewRange.y.max : rect ? rect.top : 1
     readonly property var linearX: padded ? ChartMath.padLinear(rectLeft, rectRight) : { "min": rectLeft, "max": rectRight }
     readonly property var linearY: padded ? ChartMath.padLinear(rectBottom, rectTop) : { "min": rectBottom, "max": rectTop }
-    readonly property var logRangeX: ChartMath.padLog(rectLeft, rectRight)
-    readonly property var logRangeY: ChartMath.padLog(rectBottom, rectTop)
+    readonly property var logRangeX: ChartMath.logRange(rectLeft, rectRight)
+    readonly property var logRangeY: ChartMath.logRange(rectBottom, rectTop)
+    /// Before the first reading the range is a placeholder near the epoch, not a time of day.
+    readonly property bool hasTimeRange: ChartMath.isTimeRange(rectLeft, rectRight)
+    /// Time ticks on round local times, at most one per label width.
+    readonly property real timeStepMs: ChartMath.timeStep(rectRight - rectLeft, Math.max(2, Math.floor(chart.plotArea.width / Theme.s(130)) + 1))
+    readonly property var timeTicks: hasTimeRange ? ChartMath.timeTicks(rectLeft, rectRight, timeStepMs, -new Date(rectLeft).getTimezoneOffset() * 60000) : []
 
-    /// Adds a series of ChartView.SeriesTypeLine, SeriesTypeScatter or SeriesTypeArea.
+    /// Adds a series of ChartView.SeriesTypeLine, SeriesTypeScatter or SeriesTypeArea and
+    /// returns the one to fill.
     function addSeries(name, type) {
         var series = chart.createSeries(type, name, currentXAxis(), currentYAxis())
         var color = ChartMath.seriesColor(addedCount)
         addedCount += 1
         series.color = color
+        var trace = type === ChartView.SeriesTypeLine ? traceComponent.createObject(widget, { "name": name, "color": color }) : series
         if (type === ChartView.SeriesTypeScatter) {
             series.markerShape = ScatterSeries.MarkerShapeCircle
             series.markerSize = Theme.s(10)
@@ -58,18 +74,31 @@ Item {
         // series cannot use it.
         if (type !== ChartView.SeriesTypeArea)
             series.useOpenGL = Qt.binding(function () { return chart.GraphicsInfo.api === GraphicsInfo.OpenGL })
-        seriesList = seriesList.concat([series])
-        return series
+        shownList = shownList.concat([series])
+        seriesList = seriesList.concat([trace])
+        return trace
+    }
+    function dropShown(trace, shown) {
+        chart.removeSeries(shown)
+        if (trace !== shown)
+            trace.destroy()
     }
     function removeSeries(series) {
-        seriesList = seriesList.filter(function (s) { return s !== series })
-        chart.removeSeries(series)
+        var index = seriesList.indexOf(series)
+        if (index < 0)
+            return
+        var shown = shownList[index]
+        seriesList = seriesList.filter(function (s, i) { return i !== index })
+        shownList = shownList.filter(function (s, i) { return i !== index })
+        dropShown(series, shown)
     }
     function removeAllSeries() {
-        var old = seriesList
+        var traces = seriesList
+        var shown = shownList
         seriesList = []
+        shownList = []
         addedCount = 0
-        old.forEach(function (s) { chart.removeSeries(s) })
+        traces.forEach(function (s, i) { dropShown(s, shown[i]) })
     }
     /// Dims the series that hold points and keeps them as earlier runs; with `renew`, a fresh
     /// series of each name takes its place.
@@ -102,6 +131,51 @@ Item {
     }
     function clearPoints() {
         seriesList.forEach(function (s) { s.clear() })
+        refreshShown()
+    }
+    /// Copies what the plot can show of each trace into its drawn series.
+    function refreshShown() {
+        var range = timeAxis ? { "min": rectLeft, "max": rectRight } : (logX ? logRangeX : linearX)
+        // Pixel columns are linear in x; on a logarithmic axis the traces are drawn whole.
+        var columns = timeAxis || !logX ? Math.round(chart.plotArea.width) : 0
+        seriesList.forEach(function (trace, i) {
+            if (trace !== shownList[i])
+                SeriesThinner.showThinned(trace, shownList[i], range.min, range.max, columns)
+        })
+    }
+    /// Sets a linear axis with dynamic ticks. The axis lays its ticks out on every single
+    /// change, so the interval is widened before the range moves and narrowed after it: an
+    /// intermediate range (new minimum, old maximum) with the old interval could otherwise ask
+    /// for millions of ticks and freeze the program.
+    function setLinearAxis(axis, min, max, interval, anchor) {
+        if (!isFinite(min) || !isFinite(max) || !(max > min) || !(interval > 0))
+            return
+        var span = Math.max(max, axis.max) - Math.min(min, axis.min)
+        axis.tickInterval = Math.max(axis.tickInterval, interval, span / ChartMath.maxTicks)
+        axis.tickAnchor = anchor
+        axis.min = min
+        axis.max = max
+        axis.tickInterval = interval
+    }
+    function applyRanges() {
+        setLinearAxis(valueX, linearX.min, linearX.max, ChartMath.niceInterval(linearX.min, linearX.max), 0)
+        setLinearAxis(valueY, linearY.min, linearY.max, ChartMath.niceInterval(linearY.min, linearY.max), 0)
+        setLinearAxis(timeX, rectLeft, rectRight, timeStepMs, timeTicks.length > 0 ? timeTicks[0] : 0)
+        refreshShown()
+    }
+    // Several limits change at once on every update: apply them once after the last.
+    function scheduleRefresh() { Qt.callLater(applyRanges) }
+    onRectLeftChanged: scheduleRefresh()
+    onRectRightChanged: scheduleRefresh()
+    onRectBottomChanged: scheduleRefresh()
+    onRectTopChanged: scheduleRefresh()
+    onPaddedChanged: scheduleRefresh()
+    onTimeStepMsChanged: scheduleRefresh()
+    Component.onCompleted: applyRanges()
+
+    Component {
+        id: traceComponent
+        LineSeries {}
     }
     function findSeries(name) {
         for (var i = 0; i < seriesList.length; ++i) {
@@ -113,12 +187,12 @@ Item {
     function currentXAxis() { return timeAxis ? timeX : (logX ? logAxisX : valueX) }
     function currentYAxis() { return logY ? logAxisY : valueY }
     function moveSeriesToAxes() {
-        seriesList.forEach(function (s) {
+        shownList.forEach(function (s) {
             s.axisX = currentXAxis()
             s.axisY = currentYAxis()
         })
     }
-    onLogXChanged: moveSeriesToAxes()
+    onLogXChanged: { moveSeriesToAxes(); scheduleRefresh() }
     onLogYChanged: moveSeriesToAxes()
 
     ColumnLayout {
@@ -160,10 +234,13 @@ Item {
             }
         }
 
-        ChartView {
-            id: chart
+        Item {
             Layout.fillWidth: true
             Layout.fillHeight: true
+
+        ChartView {
+            id: chart
+            anchors.fill: parent
             theme: ChartView.ChartThemeDark
             backgroundColor: Theme.background
             plotAreaColor: Theme.background
@@ -179,15 +256,19 @@ Item {
             ValueAxis {
                 id: valueX
                 visible: !widget.timeAxis && !widget.logX
-                min: widget.linearX.min
-                max: widget.linearX.max
+                // Ranges and intervals are set by applyRanges(), never by bindings.
+                min: 0
+                max: 1
+                tickInterval: 1
                 tickType: ValueAxis.TicksDynamic
                 tickAnchor: 0
-                tickInterval: ChartMath.niceInterval(min, max)
                 minorTickCount: 3
-                labelFormat: "%.4g"
-                titleText: widget.xTitle
+                labelFormat: ChartMath.labelFormat(min, max, tickInterval)
+                // A hidden axis keeps no title: its title would be drawn where the axis is not.
+                titleVisible: visible
+                titleText: visible ? widget.xTitle : ""
                 labelsFont.pixelSize: Theme.smallText
+                labelsColor: Theme.textIdle
                 titleFont.pixelSize: Theme.smallText
             }
             LogValueAxis {
@@ -198,35 +279,48 @@ Item {
                 max: widget.logRangeX.max
                 minorTickCount: 8
                 labelFormat: "%.4g"
-                titleText: widget.xTitle
+                // A hidden axis keeps no title: its title would be drawn where the axis is not.
+                titleVisible: visible
+                titleText: visible ? widget.xTitle : ""
                 labelsFont.pixelSize: Theme.smallText
+                labelsColor: Theme.textIdle
                 titleFont.pixelSize: Theme.smallText
             }
-            DateTimeAxis {
+            // Time in ms since the epoch, taken as it is, without padding. The grid follows round
+            // times; the labels are drawn by TimeAxisLabels, as this axis can only print numbers,
+            // and its own labels stay transparent to keep their room.
+            ValueAxis {
                 id: timeX
                 visible: widget.timeAxis
-                format: "hh:mm:ss"
-                // The time axis takes the range as it is, without padding.
-                min: new Date(widget.rectLeft)
-                max: new Date(widget.rectRight)
-                // Room for one "hh:mm:ss" label per tick.
-                tickCount: Math.max(2, Math.min(7, Math.floor(chart.plotArea.width / Theme.s(130)) + 1))
-                titleText: widget.xTitle
+                // Ranges and intervals are set by applyRanges(), never by bindings.
+                min: 0
+                max: 1
+                tickInterval: 1
+                tickType: ValueAxis.TicksDynamic
+                minorTickCount: 0
+                labelFormat: "%.0f"
+                labelsColor: "transparent"
+                // A hidden axis keeps no title: its title would be drawn where the axis is not.
+                titleVisible: visible
+                titleText: visible ? widget.xTitle : ""
                 labelsFont.pixelSize: Theme.smallText
                 titleFont.pixelSize: Theme.smallText
             }
             ValueAxis {
                 id: valueY
                 visible: !widget.logY
-                min: widget.linearY.min
-                max: widget.linearY.max
+                // Ranges and intervals are set by applyRanges(), never by bindings.
+                min: 0
+                max: 1
+                tickInterval: 1
                 tickType: ValueAxis.TicksDynamic
                 tickAnchor: 0
-                tickInterval: ChartMath.niceInterval(min, max)
                 minorTickCount: 3
-                labelFormat: "%.4g"
-                titleText: widget.yTitle
+                labelFormat: ChartMath.labelFormat(min, max, tickInterval)
+                titleVisible: visible
+                titleText: visible ? widget.yTitle : ""
                 labelsFont.pixelSize: Theme.smallText
+                labelsColor: Theme.textIdle
                 titleFont.pixelSize: Theme.smallText
             }
             LogValueAxis {
@@ -237,8 +331,10 @@ Item {
                 max: widget.logRangeY.max
                 minorTickCount: 8
                 labelFormat: "%.4g"
-                titleText: widget.yTitle
+                titleVisible: visible
+                titleText: visible ? widget.yTitle : ""
                 labelsFont.pixelSize: Theme.smallText
+                labelsColor: Theme.textIdle
                 titleFont.pixelSize: Theme.smallText
             }
             LineSeries {
@@ -257,6 +353,17 @@ Item {
                 chartView: chart
                 widget: widget
             }
+        }
+        TimeAxisLabels {
+            anchors.fill: chart
+            visible: widget.timeAxis
+            plotArea: chart.plotArea
+            minMs: widget.rectLeft
+            maxMs: widget.rectRight
+            ticks: widget.timeTicks
+            color: Theme.textIdle
+            pixelSize: Theme.smallText
+        }
         }
     }
 }

@@ -60,7 +60,7 @@ GridLayout {
         enabled: !Worker.settings.autoscale && options.rect
         minimum: -1e12
         maximum: options.rect ? options.rect.top : 1e12
-        decimals: 4
+        significantDigits: 7
         realValue: options.rect ? options.rect.bottom : 0
         onEdited: function (value) { options.rect.bottom = value }
     }
@@ -70,7 +70,7 @@ GridLayout {
         enabled: !Worker.settings.autoscale && options.rect
         minimum: options.rect ? options.rect.bottom : -1e12
         maximum: 1e12
-        decimals: 4
+        significantDigits: 7
         realValue: options.rect ? options.rect.top : 1
         onEdited: function (value) { options.rect.top = value }
     }

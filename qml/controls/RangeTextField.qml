@@ -12,15 +12,22 @@ TextField {
     property real maximum: 1
     property real realValue: 0
     property int decimals: 3
+    /// Shows the value with this many significant digits instead of `decimals` fixed ones, for
+    /// values of any size (count rates, temperatures).
+    property int significantDigits: 0
     signal edited(real value)
 
-    text: realValue.toFixed(decimals)
+    function shownText(value) {
+        return significantDigits > 0 ? NumberText.formatG(value, significantDigits) : value.toFixed(decimals)
+    }
+
+    text: shownText(realValue)
     validator: RegularExpressionValidator { regularExpression: /\s*[+-]?\s*[0-9\s]*([.,][0-9\s]*)?([eE][+-]?[0-9]*)?\s*/ }
     onEditingFinished: {
         var accepted = NumberText.isInRange(text, minimum, maximum)
         var number = NumberText.parseNumber(text)
         // Typing broke the binding to the value; put it back so the field follows the module.
-        text = Qt.binding(function () { return field.realValue.toFixed(field.decimals) })
+        text = Qt.binding(function () { return field.shownText(field.realValue) })
         if (accepted)
             edited(number)
     }

@@ -5,6 +5,9 @@
 var seriesColors = ["#FF4300", "#0075B9", "#FFC000", "#7E3095", "#6CBF00", "#FF0000",
                     "#009CC3", "#FF8000", "#404EA3", "#FAE300", "#EC0082"]
 
+/// Most ticks a linear axis may be asked for, even for a moment.
+var maxTicks = 100
+
 /// Limits used by a logarithmic axis when a limit is not positive.
 var logFallbackMin = 0.1
 var logFallbackMax = 0.2
@@ -50,6 +53,64 @@ function padLog(low, high) {
     if (range.max <= range.min)
         range.max = range.min * 2
     return range
+}
+
+/// Logarithmic range for data from `low` to `high`: padded as padLog, then widened to whole
+/// decades when fewer than two powers of ten would fall inside, because a logarithmic axis
+/// labels and grids only those.
+function logRange(low, high) {
+    var range = padLog(low, high)
+    var firstPower = Math.ceil(Math.log10(range.min) - 1e-9)
+    var lastPower = Math.floor(Math.log10(range.max) + 1e-9)
+    if (lastPower - firstPower >= 1)
+        return range
+    var min = Math.pow(10, Math.floor(Math.log10(range.min) + 1e-9))
+    var max = Math.pow(10, Math.ceil(Math.log10(range.max) - 1e-9))
+    return { min: min, max: max > min ? max : min * 10 }
+}
+
+/// printf format of linear axis labels from `min` to `max` with ticks `interval` apart:
+/// "%.4g", or more significant digits where four would print neighbouring ticks alike.
+function labelFormat(min, max, interval) {
+    var largest = Math.max(Math.abs(min), Math.abs(max))
+    if (!(interval > 0) || !isFinite(largest) || largest <= 0)
+        return "%.4g"
+    var digits = Math.floor(Math.log10(largest)) - Math.floor(Math.log10(interval) + 1e-9) + 1
+    return "%." + Math.min(15, Math.max(4, digits)) + "g"
+}
+
+/// Spacings of time ticks, ms: round seconds, minutes, hours and days.
+var timeSteps = [1000, 2000, 5000, 10000, 15000, 30000,
+                 60000, 120000, 300000, 600000, 900000, 1800000,
+                 3600000, 7200000, 10800000, 21600000, 43200000, 86400000]
+
+/// The smallest round time step that puts at most `maxTicks` ticks on a span of `spanMs`.
+function timeStep(spanMs, maxTicks) {
+    var gaps = Math.max(1, maxTicks - 1)
+    for (var i = 0; i < timeSteps.length; ++i) {
+        if (spanMs / timeSteps[i] <= gaps)
+            return timeSteps[i]
+    }
+    var days = Math.ceil(spanMs / gaps / timeSteps[timeSteps.length - 1])
+    return days * timeSteps[timeSteps.length - 1]
+}
+
+/// Local times of the ticks from `minMs` to `maxMs` (ms since the epoch) that fall on whole
+/// multiples of `stepMs` of the local clock; `offsetMs` is the local time's offset from UTC.
+function timeTicks(minMs, maxMs, stepMs, offsetMs) {
+    var ticks = []
+    if (!(stepMs > 0) || !(maxMs >= minMs))
+        return ticks
+    for (var t = Math.ceil((minMs + offsetMs) / stepMs) * stepMs - offsetMs; t <= maxMs; t += stepMs)
+        ticks.push(t)
+    return ticks
+}
+
+/// Whether a range holds real times of day rather than the placeholder of a chart that has
+/// shown no reading yet (ms since the epoch, at least a second wide, after the year 2000).
+var earliestTimeMs = 946684800000
+function isTimeRange(leftMs, rightMs) {
+    return leftMs >= earliestTimeMs && rightMs - leftMs >= 1000
 }
 
 /// Colour of the n-th series of a chart (from 0), wrapping after the last.

@@ -24,6 +24,7 @@ BasePage {
 
     function activate() {
         Worker.initializeGUI(mode)
+        Worker.settings.logY = chart.logY
         chart.removeAllSeries()
         chart.addSeries(seriesPrefix + channel, ChartView.SeriesTypeLine)
         Worker.settings.series = chart.seriesList
@@ -89,10 +90,10 @@ BasePage {
                 Layout.fillHeight: true
                 rect: Worker.settings.chartRect
                 timeAxis: true
-                padded: false
                 logYAllowed: page.logYAllowed
                 xTitle: "Time, hh:mm:ss"
                 yTitle: page.yTitle
+            onLogYChanged: Worker.settings.logY = logY
             }
         }
     }

@@ -19,6 +19,7 @@ BasePage {
     function activate() {
         Worker.initializeGUI(mode)
         Worker.settings.series = chart.seriesList
+        Worker.settings.logY = chart.logY
         Worker.activateMode(reading ? mode : Worker.WorkerModeNoAction)
     }
     function start() {
@@ -111,6 +112,7 @@ BasePage {
             logYAllowed: page.logYAllowed
             xTitle: "Time, hh:mm:ss"
             yTitle: page.yTitle
+            onLogYChanged: Worker.settings.logY = logY
         }
     }
 }

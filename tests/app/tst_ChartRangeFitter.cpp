@@ -73,6 +73,7 @@ private slots:
         settings.setAutoscale(true);
         settings.setMode(WorkerAsync::CpsVsTimeWindowed);
         settings.setTimeWindowSize(30);
+        settings.setLogY(false);
         setBox(rect, {1, 2, 3, 4});
     }
 
@@ -80,8 +81,10 @@ private slots:
     {
         QTest::addColumn<QList<Points>>("lines");
         QTest::addColumn<Box>("expected");
-        QTest::newRow("no points") << QList<Points>{} << Box{-10, 10, -10, 10};
-        QTest::newRow("one point") << QList<Points>{{{5, 7}}} << Box{-5, 15, -3, 17};
+        // Widened around a lone value, but never to negative values for data that has none.
+        QTest::newRow("no points") << QList<Points>{} << Box{-10, 10, 0, 10};
+        QTest::newRow("one point") << QList<Points>{{{5, 7}}} << Box{-5, 15, 0, 17};
+        QTest::newRow("one negative point") << QList<Points>{{{5, -7}}} << Box{-5, 15, -17, 3};
         QTest::newRow("two series") << QList<Points>{{{5, 7}, {-2, 1}}, {{9, -4}}} << Box{-2, 9, -4, 7};
     }
     void fitAll()
@@ -130,8 +133,10 @@ private slots:
             << trace << Box{1, now + 500, 2, 50};
         QTest::newRow("flat trace widened")
             << int(WorkerAsync::WorkerModeTemperatureSingleMode) << int(WorkerAsync::CpsVsTimeWindowed)
-            << false << Points{{now - 2000, 4.2}, {now - 1000, 4.2}}
-            << Box{now - 19500, now + 500, -5.8, 14.2};
+            << false << Points{{now - 2000, 4.2}, {now - 1000, 4.2}} << Box{now - 19500, now + 500, 0, 14.2};
+        QTest::newRow("flat zero count rate")
+            << int(WorkerAsync::WorkerModeCpsVersTime) << int(WorkerAsync::CpsVsTimeWindowed) << true
+            << Points{{now - 2000, 1e-5}, {now - 1000, 1e-5}} << Box{now - 29500, now + 500, 0, 1e-5 + 10};
         QTest::newRow("nothing visible keeps the vertical range")
             << int(WorkerAsync::WorkerModeSspdSingleChannel) << int(WorkerAsync::CpsVsTimeWindowed) << true
             << Points{{now - 60000, 4}} << Box{now - 19500, now + 500, 3, 4};
@@ -192,6 +197,47 @@ private slots:
         settings.setSeries({empty, bars});
         ChartRangeFitter::follow(&rect, settings, WorkerAsync::WorkerModeHistogram, Now);
         QCOMPARE(boxOf(rect), (Box{5, 395, 0, 8}));
+    }
+
+    // Zero counts sit at the floor; on a logarithmic axis they must not stretch the range over
+    // decades of empty grid. Back on a linear axis they count again.
+    void logAxisLeavesOutZeroCounts_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QList<Points>>("lines");
+        QTest::addColumn<Box>("logBox");
+        QTest::addColumn<Box>("linearBox");
+        const double now = double(Now);
+        const double zero = WorkerAsync::LeastCountRate;
+        QTest::newRow("time trace")
+            << int(WorkerAsync::WorkerModeCpsVersTime)
+            << QList<Points>{{{now - 3000, zero}, {now - 2000, 40}, {now - 1000, 900}}}
+            << Box{now - 29500, now + 500, 40, 900} << Box{now - 29500, now + 500, zero, 900};
+        QTest::newRow("flat trace")
+            << int(WorkerAsync::WorkerModeSspdSingleChannel)
+            << QList<Points>{{{now - 2000, 300}, {now - 1000, 300}, {now - 500, zero}}}
+            << Box{now - 19500, now + 500, 150, 600} << Box{now - 19500, now + 500, zero, 300};
+        QTest::newRow("only zeros") << int(WorkerAsync::WorkerModeCpsVersTime)
+                                    << QList<Points>{{{now - 2000, zero}}}
+                                    << Box{now - 29500, now + 500, 3, 4}
+                                    << Box{now - 29500, now + 500, 0, 10 + zero};
+        QTest::newRow("sweep from zero")
+            << int(WorkerAsync::WorkerModeCpsVersCurrent) << QList<Points>{{{10, zero}, {20, 5}, {30, 50}}}
+            << Box{20, 30, 5, 50} << Box{20, 30, zero, 50};
+    }
+    void logAxisLeavesOutZeroCounts()
+    {
+        QFETCH(int, mode);
+        QFETCH(QList<Points>, lines);
+        QFETCH(Box, logBox);
+        QFETCH(Box, linearBox);
+        showSeries(lines);
+        settings.setLogY(true);
+        ChartRangeFitter::follow(&rect, settings, Mode(mode), Now);
+        QCOMPARE(boxOf(rect), logBox);
+        settings.setLogY(false);
+        ChartRangeFitter::refitVertical(&rect, settings, Mode(mode));
+        QCOMPARE(boxOf(rect), linearBox);
     }
 
     void otherModesLeaveTheRange_data()
