@@ -172,6 +172,10 @@ Item {
     onPaddedChanged: scheduleRefresh()
     onTimeStepMsChanged: scheduleRefresh()
     Component.onCompleted: applyRanges()
+    Connections {
+        target: chart
+        function onPlotAreaChanged() { widget.scheduleRefresh() }
+    }
 
     Component {
         id: traceComponent
