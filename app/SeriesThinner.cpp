@@ -41,6 +41,11 @@ QList<QPointF> SeriesThinner::thinned(const QList<QPointF> &points, double minX,
             kept.append(lowest < highest ? *highest : *lowest);
         run = end;
     }
+    // The ends stay exact: the newest reading is where a live trace stops.
+    if (kept.first() != *first)
+        kept.prepend(*first);
+    if (kept.last() != *(last - 1))
+        kept.append(*(last - 1));
     return kept;
 }
 

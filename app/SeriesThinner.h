@@ -5,8 +5,8 @@
 #include <QPointF>
 
 /// Draws long traces cheaply: a chart shows a copy of a trace with at most the lowest and the
-/// highest point of each pixel column of the visible range, plus one point beyond each edge so
-/// the line enters the plot. Peaks and dips stay where they are; the trace itself keeps every
+/// highest point of each pixel column of the visible range, its first and last points, and one
+/// point beyond each edge so the line enters the plot. Peaks and dips stay where they are; the trace itself keeps every
 /// point for fits and exports. Stateless; QML reaches it as the singleton "SeriesThinner".
 class SeriesThinner : public QObject
 {

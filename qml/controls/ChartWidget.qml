@@ -37,6 +37,8 @@ Item {
     property var viewRange: null
     /// Series of earlier runs, dimmed, kept until cleared.
     property var previousSeries: []
+    /// The series drawn for each of previousSeries.
+    property var previousShown: []
     readonly property real dimmedDarker: 2.5
 
     readonly property real rectLeft: viewRange ? viewRange.x.min : rect ? rect.left : 0
@@ -103,23 +105,44 @@ Item {
     /// Dims the series that hold points and keeps them as earlier runs; with `renew`, a fresh
     /// series of each name takes its place.
     function keepAsPrevious(renew) {
-        var kept = seriesList.filter(function (s) { return s.count > 0 })
-        kept.forEach(function (s) {
-            seriesList = seriesList.filter(function (t) { return t !== s })
-            if (renew)
-                addSeries(s.name, s.type)
-            s.name = s.name + " (previous)"
-            // Darker rather than translucent: OpenGL series ignore opacity.
-            s.color = Qt.darker(s.color, dimmedDarker)
-            if (s.borderColor !== undefined)
-                s.borderColor = Qt.darker(s.borderColor, dimmedDarker)
+        var traces = seriesList
+        var shown = shownList
+        var keptTraces = []
+        var keptShown = []
+        seriesList = []
+        shownList = []
+        traces.forEach(function (trace, i) {
+            if (trace.count > 0) {
+                keptTraces.push(trace)
+                keptShown.push(shown[i])
+            } else {
+                seriesList = seriesList.concat([trace])
+                shownList = shownList.concat([shown[i]])
+            }
         })
-        previousSeries = previousSeries.concat(kept)
+        keptTraces.forEach(function (trace, i) {
+            if (renew)
+                addSeries(trace.name, keptShown[i].type)
+            dim(trace)
+            if (keptShown[i] !== trace)
+                dim(keptShown[i])
+        })
+        previousSeries = previousSeries.concat(keptTraces)
+        previousShown = previousShown.concat(keptShown)
+    }
+    function dim(series) {
+        series.name = series.name + " (previous)"
+        // Darker rather than translucent: OpenGL series ignore opacity.
+        series.color = Qt.darker(series.color, dimmedDarker)
+        if (series.borderColor !== undefined)
+            series.borderColor = Qt.darker(series.borderColor, dimmedDarker)
     }
     function clearPrevious() {
-        var old = previousSeries
+        var traces = previousSeries
+        var shown = previousShown
         previousSeries = []
-        old.forEach(function (s) { chart.removeSeries(s) })
+        previousShown = []
+        traces.forEach(function (trace, i) { dropShown(trace, shown[i]) })
     }
     /// What the data export writes: earlier runs first, then the current series.
     function exportedSeries() {
@@ -138,9 +161,10 @@ Item {
         var range = timeAxis ? { "min": rectLeft, "max": rectRight } : (logX ? logRangeX : linearX)
         // Pixel columns are linear in x; on a logarithmic axis the traces are drawn whole.
         var columns = timeAxis || !logX ? Math.round(chart.plotArea.width) : 0
-        seriesList.forEach(function (trace, i) {
-            if (trace !== shownList[i])
-                SeriesThinner.showThinned(trace, shownList[i], range.min, range.max, columns)
+        var shown = shownList.concat(previousShown)
+        seriesList.concat(previousSeries).forEach(function (trace, i) {
+            if (trace !== shown[i])
+                SeriesThinner.showThinned(trace, shown[i], range.min, range.max, columns)
         })
     }
     /// Sets a linear axis with dynamic ticks. The axis lays its ticks out on every single
@@ -191,7 +215,7 @@ Item {
     function currentXAxis() { return timeAxis ? timeX : (logX ? logAxisX : valueX) }
     function currentYAxis() { return logY ? logAxisY : valueY }
     function moveSeriesToAxes() {
-        shownList.forEach(function (s) {
+        shownList.concat(previousShown).forEach(function (s) {
             s.axisX = currentXAxis()
             s.axisY = currentYAxis()
         })

@@ -93,7 +93,7 @@ BasePage {
                 logYAllowed: page.logYAllowed
                 xTitle: "Time, hh:mm:ss"
                 yTitle: page.yTitle
-            onLogYChanged: Worker.settings.logY = logY
+                onLogYChanged: Worker.settings.logY = logY
             }
         }
     }

@@ -34,6 +34,7 @@ BasePage {
     function activate() {
         refreshChannels()
         Worker.initializeGUI(mode)
+        Worker.settings.logY = chart.logY
         Worker.settings.series = chart.seriesList
         Worker.activateMode(reading ? mode : Worker.WorkerModeNoAction)
     }
@@ -141,6 +142,7 @@ BasePage {
             logYAllowed: page.logYAllowed
             xTitle: page.xTitle
             yTitle: page.yTitle
+            onLogYChanged: Worker.settings.logY = logY
         }
     }
 }

@@ -51,12 +51,13 @@ private slots:
         constexpr int Columns = 300;
         const Points points = trace(10000, 4321, 6789);
         const Points kept = SeriesThinner::thinned(points, minX, maxX, Columns);
-        QVERIFY2(kept.size() <= 2 * (Columns + 2), qPrintable(QString::number(kept.size())));
+        QVERIFY2(kept.size() <= 2 * (Columns + 3), qPrintable(QString::number(kept.size())));
         QVERIFY(ascending(kept));
         QVERIFY(kept.contains(points.at(4321)));
         QVERIFY(kept.contains(points.at(6789)));
-        // The line enters and leaves the plot through its edges.
+        // The line enters and leaves the plot through its edges and ends on the newest point.
         QVERIFY(kept.first().x() <= minX && kept.last().x() >= maxX);
+        QCOMPARE(kept.last(), points.at(std::min(qsizetype(maxX) + 1, points.size() - 1)));
     }
 };
 
