@@ -5,6 +5,7 @@
 #include "WorkerAsync.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QQmlApplicationEngine>
 #include <QUrl>
 
@@ -35,6 +36,9 @@ int main(int argc, char *argv[])
     GraphicsBackend::setDefaultSurfaceFormat();
     QApplication app(argc, argv);
     GraphicsBackend::chooseSceneGraph();
+    // Ties the windows to the installed menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("vantrellab"));
+    app.setWindowIcon(QIcon::fromTheme(QStringLiteral("vantrellab")));
     const int exitCode = runApplication(app);
     // The engine is gone by now; stopping the worker thread must come after it.
     WorkerAsync::destroyInstance();

@@ -10,7 +10,7 @@ packages=(
   qml6-module-qtqml qml6-module-qtqml-workerscript qml6-module-qtquick
   qml6-module-qtquick-controls qml6-module-qtquick-templates qml6-module-qtquick-layouts
   qml6-module-qtquick-window qml6-module-qtquick-dialogs qml6-module-qtcharts
-  qml6-module-qtquick-shapes qml6-module-qttest
+  qml6-module-qtquick-shapes qml6-module-qttest qml6-module-qt-labs-folderlistmodel
   xvfb xauth fonts-dejavu-core openbox xdotool imagemagick x11-utils wmctrl
   clang-14 libclang-rt-14-dev zlib1g-dev
   iproute2 util-linux python3 clang-format
