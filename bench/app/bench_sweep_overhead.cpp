@@ -3,9 +3,14 @@
 // preparation (activation to the first point), the steps (first to last point, per step beyond
 // the time constant) and the end. Point times are taken on the worker thread by direct
 // connections. Baseline in the same run: 101 timed waits of 0.1 s on a wait condition, the sleep
-// the worker itself takes between steps.
+// the worker itself takes between steps, and bare getter round trips over a link of this process
+// to the same simulator, three in the wait after each step. A step needs three exchanges with
+// the module (its counting parameters, its data, the next set point); its overhead, the time per
+// step beyond a bare wait, is given as a ratio to three round trips.
 #include "DriverDataModel.h"
 #include "FacadeSession.h"
+#include "RoundTripSampler.h"
+#include "SampleStats.h"
 #include "Settings.h"
 #include "WorkerProcess.h"
 
@@ -28,6 +33,8 @@ constexpr int TimeConstantMs = 100;
 constexpr double TriggerV = 1.0;           ///< far above the detector's voltage: no early stop
 constexpr double CriticalCurrentUa = 30.0; ///< above the sweep, so the detector never latches
 constexpr int SweepWaitMs = 120000;
+constexpr int ExchangesPerStep = 3; ///< parameters read, data read, next set point written
+constexpr int RoundTripWarmup = 10;
 
 /// Worker-side times of the sweep's data reports and of its end, ns on one clock.
 struct SweepTimes
@@ -103,11 +110,22 @@ int main(int argc, char *argv[])
     QObject::connect(
         worker, &WorkerProcess::sweepFinished, worker,
         [&times] { times.finishedNs = times.clock.nsecsElapsed(); }, Qt::DirectConnection);
+    // Round trips are taken while the worker waits out each step's time constant, so that they
+    // meet the same machine load as the steps.
+    const std::unique_ptr<LinkProbe> probe = session.openProbe(1);
+    sampleRoundTrips([&] { return probe->roundTripUs(); }, 0, RoundTripWarmup);
+    QList<double> roundTripUs;
+    QObject::connect(facade, &WorkerAsync::progressChanged, facade, [&] {
+        roundTripUs << sampleRoundTrips([&] { return probe->roundTripUs(); }, ExchangesPerStep, 0);
+    });
     QSignalSpy finished(facade, &WorkerAsync::sweepFinished);
     times.clock.start();
     facade->activateMode(WorkerAsync::WorkerModeCpsVersCurrent);
     if (!finished.wait(SweepWaitMs))
         qFatal("the sweep did not finish");
+
+    const SampleStats roundTrips(roundTripUs);
+    const double stepRoundTripsMs = ExchangesPerStep * roundTrips.median() / 1000.0;
 
     const int reports = times.reports;
     const double totalMs = ms(times.finishedNs);
@@ -137,6 +155,16 @@ int main(int argc, char *argv[])
                .arg(stepsMs, 0, 'f', 1)
                .arg(perStepMs, 0, 'f', 2)
                .arg(perStepMs - TimeConstantMs, 0, 'f', 2);
+    const double overheadMs = perStepMs - baselineMs / SweepPoints;
+    out << QString("  one link round trip                 median %1 us, p90 %2 us\n")
+               .arg(roundTrips.median(), 0, 'f', 0)
+               .arg(roundTrips.percentile(0.9), 0, 'f', 0);
+    out << QString(
+               "  step overhead beyond a bare wait    %1 ms = %2 x the %3 round trips of a step (%4 ms)\n")
+               .arg(overheadMs, 0, 'f', 2)
+               .arg(overheadMs / stepRoundTripsMs, 0, 'f', 2)
+               .arg(ExchangesPerStep)
+               .arg(stepRoundTripsMs, 0, 'f', 2);
     out << QString("  end, last point to sweepFinished    %1 ms\n")
                .arg(ms(times.finishedNs - times.lastNs), 0, 'f', 1);
     out << QString("  points recorded %1 reports, %2 on the curve\n").arg(reports).arg(curve.count());
