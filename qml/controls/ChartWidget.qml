@@ -112,7 +112,8 @@ Item {
         seriesList = []
         shownList = []
         traces.forEach(function (trace, i) {
-            if (trace.count > 0) {
+            // An area series holds its points in its upper line.
+            if ((trace.upperSeries ? trace.upperSeries : trace).count > 0) {
                 keptTraces.push(trace)
                 keptShown.push(shown[i])
             } else {

@@ -280,9 +280,11 @@ void tst_Sweeps::sweepOfSilentModuleReportsFaultsUntilStopped()
     facade->activateMode(WorkerAsync::WorkerModeIVCurves);
     QTRY_VERIFY_WITH_TIMEOUT(faults >= 3, SweepWaitMs);
     QCOMPARE(curve.count(), 0);
+    QTRY_COMPARE(facade->statusText(), QStringLiteral("Module 1 does not answer."));
 
-    // Leaving the screen stops the sweep: no more readings are made.
+    // Leaving the screen stops the sweep, and says so: no more readings are made.
     facade->activateMode(WorkerAsync::WorkerModeNoAction);
+    QVERIFY(facade->statusText().startsWith(QStringLiteral("Sweep stopped at ")));
     QTest::qWait(1500); // the silent module holds each step for its 500 ms time-out
     const int stoppedAt = faults;
     QTest::qWait(600);
