@@ -82,6 +82,7 @@ RowLayout {
         property bool described: false
         title: described ? "Save data with header" : "Save data"
         fileMode: FileDialog.SaveFile
+        selectedFile: "file://" + Worker.currentAppPath() + "/data.txt"
         nameFilters: ["Text (*.txt *.dat)", "All files (*)"]
         onAccepted: bar.saveData(Worker.urlToPath(selectedFile), described)
     }

@@ -69,6 +69,7 @@ ListView {
                 anchors.margins: Theme.s(3)
                 active: row.model.type === DriverData.DriverDataTypeDouble
                 sourceComponent: NumberSpinBox {
+                    objectName: "parameter_" + row.model.name
                     decimals: row.model.precision
                     minimum: row.low
                     maximum: row.high

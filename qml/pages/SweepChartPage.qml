@@ -123,7 +123,7 @@ BasePage {
                 value: Worker.progress
             }
             Label {
-                objectName: "statusText"
+                objectName: "pageStatus"
                 Layout.fillWidth: true
                 Layout.preferredHeight: Theme.s(100)
                 text: page.statusText
@@ -135,6 +135,7 @@ BasePage {
         }
         ChartWidget {
             id: chart
+            objectName: "sweepChart"
             Layout.fillWidth: true
             Layout.fillHeight: true
             rect: Worker.settings.chartRect

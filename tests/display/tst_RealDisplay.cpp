@@ -2,6 +2,7 @@
 #include "SimulatorProcess.h"
 #include "XvfbDisplay.h"
 
+#include <QImage>
 #include <QTcpServer>
 #include <QTest>
 
@@ -42,10 +43,13 @@ private slots:
     void withoutCrateShowsFormThenConnects();
     void withCrateShowsMainWindowAlone();
     void withoutWindowManagerMainWindowFillsScreen();
+    void cpsCurrentSweepRunsToItsEnd();
 
 private:
     /// Empty when the main window is the program's only mapped window, maximised and on top.
     QString mainWindowAlone(ProgramOnDisplay &program) const;
+    /// Types `text` into the visible box `selector` in place of what it holds.
+    bool retype(ProgramOnDisplay &program, const QString &selector, const QString &text);
     /// Starts the program and waits until its main window shows the home page.
     void startConnected(ProgramOnDisplay &program, const SimulatorProcess &simulator);
 
@@ -220,6 +224,49 @@ void tst_RealDisplay::withoutWindowManagerMainWindowFillsScreen()
     QCOMPARE(windows.size(), 1);
     QCOMPARE(windows.first().geometry, QRect(QPoint(0, 0), bare.size()));
     QVERIFY(!bare.screenshot(QStringLiteral("no-window-manager")).isEmpty());
+}
+
+bool tst_RealDisplay::retype(ProgramOnDisplay &program, const QString &selector, const QString &text)
+{
+    const auto box = program.waitFor(selector, ShowMs);
+    return box.found && m_display->click(box.center()) && m_display->keys({QStringLiteral("ctrl+a")}) &&
+           m_display->type(text) && m_display->keys({QStringLiteral("Return")});
+}
+
+void tst_RealDisplay::cpsCurrentSweepRunsToItsEnd()
+{
+    SimulatorProcess simulator({QStringLiteral("--crate"), QStringLiteral(VT_DEMO_CRATE)});
+    QVERIFY(simulator.start());
+    ProgramOnDisplay program(*m_display);
+    startConnected(program, simulator);
+    QVERIFY(program.click(QStringLiteral("plusButton")));
+    QVERIFY(program.click(QStringLiteral("text=CPS(Current)")));
+    QVERIFY(program.waitFor(QStringLiteral("startButton"), ShowMs).found);
+
+    // Channel 1 from 15 to 17 uA in 0.2 uA steps, 0.1 s each.
+    QVERIFY(retype(program, QStringLiteral("parameter_to"), QStringLiteral("17")));
+    QVERIFY(retype(program, QStringLiteral("parameter_step"), QStringLiteral("0.2")));
+    QVERIFY(retype(program, QStringLiteral("parameter_time_constant"), QStringLiteral("0.1")));
+    QVERIFY(program.click(QStringLiteral("startButton")));
+    QVERIFY(program.waitFor(QStringLiteral("text=Stop"), ShowMs).found);
+    QVERIFY2(program.waitFor(QStringLiteral("text=Start"), ConnectWaitMs).found, "the sweep did not end");
+    QTest::qWait(SettleMs / 5); // a frame or two
+
+    // The progress bar is full and the curve is drawn in the first series colour.
+    const QImage shot(m_display->screenshot(QStringLiteral("cps-current-sweep")));
+    QVERIFY(!shot.isNull());
+    const QRect bar = program.find(QStringLiteral("sweepProgress")).rect;
+    QVERIFY(bar.isValid());
+    QCOMPARE(shot.pixelColor(bar.right() - bar.height(), bar.center().y()), QColor("#F16321"));
+    const QRect chart = program.find(QStringLiteral("sweepChart")).rect;
+    int curvePixels = 0;
+    for (int y = chart.top(); y <= chart.bottom(); ++y) {
+        for (int x = chart.left(); x <= chart.right(); ++x)
+            curvePixels += shot.pixelColor(x, y) == QColor("#FF4300") ? 1 : 0;
+    }
+    QVERIFY2(curvePixels > 11 * 20, qPrintable(QString::number(curvePixels))); // 11 markers at least
+
+    QVERIFY(program.quit());
 }
 
 QTEST_GUILESS_MAIN(tst_RealDisplay)
