@@ -3,6 +3,7 @@
 #include "AtomicFileWriter.h"
 #include "CalibrationPair.h"
 #include "ChartRangeFitter.h"
+#include "ConnectionMonitor.h"
 #include "DataProviderList.h"
 #include "DriverDataModel.h"
 #include "EepromDataModel.h"
@@ -175,6 +176,7 @@ void WorkerAsync::connectWorker()
     connect(worker, &WorkerProcess::updatePlot, this, &WorkerAsync::updatePlot);
     connect(m_traceLog, &TraceLogger::failed, this,
             [this](const QString &error) { emit sendErrorMessage(ErrorTitle, error); });
+    connect(worker, &WorkerProcess::connectionChanged, this, &WorkerAsync::setConnection);
     connect(m_settings, &Settings::timeConstantChanged, this,
             [this] { sendCommand(CommandSetTimeOut, m_settings->timeConstant() * MilliPerUnit); });
     connect(m_settings, &Settings::logYChanged, this, &WorkerAsync::refitVerticalRange);
@@ -183,9 +185,8 @@ void WorkerAsync::connectWorker()
 WorkerAsync::~WorkerAsync()
 {
     qCDebug(lcFacade) << "workerAsync close";
-    m_workerThread.requestInterruption();
-    if (m_worker)
-        m_worker->wakeUp();
+    // The worker is still there: only this stop request lets its loop end and delete it.
+    m_worker->requestStop();
     m_workerThread.quit();
     m_workerThread.wait();
     // If the thread was stopped before its loop ever ran, the worker's deferred deletion was
@@ -782,4 +783,11 @@ void WorkerAsync::vantrelConnected()
 {
     qCDebug(lcFacade) << "vantrelConnected";
     emit connected();
+}
+
+void WorkerAsync::setConnection(int state, qint64 sinceMs, int tries)
+{
+    m_connectionState = state;
+    m_connectionText = ConnectionMonitor::text(static_cast<ConnectionMonitor::State>(state), sinceMs, tries);
+    emit connectionStateChanged();
 }

@@ -51,6 +51,9 @@ class WorkerAsync : public QObject
     Q_PROPERTY(bool plotPaused READ plotPaused WRITE setPlotPaused NOTIFY plotPausedChanged)
     /// Continuous logging of the live traces to a file.
     Q_PROPERTY(TraceLogger *traceLog READ traceLog CONSTANT)
+    /// The link indicator beside the status text: a ConnectionMonitor::State and its text.
+    Q_PROPERTY(int connectionState READ connectionState NOTIFY connectionStateChanged)
+    Q_PROPERTY(QString connectionText READ connectionText NOTIFY connectionStateChanged)
 
 public:
     // Both enums have a fixed underlying type: numbers outside them arrive from the screens
@@ -152,6 +155,8 @@ public:
 
     /// The count rate as the status texts show it: 4 significant digits, "e" without "+0".
     static QString countRateText(double cps);
+    int connectionState() const { return m_connectionState; }
+    QString connectionText() const { return m_connectionText; }
     QString WorkerVersion() const { return m_version; }
     bool isSystemEqualRaspberryPi() const { return m_isRaspberryPi; }
 
@@ -215,6 +220,7 @@ signals:
     void sendErrorMessage(const QString &title, const QString &error);
     void sendMessage(const QString &title, const QString &message);
     void plotPausedChanged();
+    void connectionStateChanged();
 
 private slots:
     void updateData(int address, const QVariantHash &data);
@@ -225,6 +231,7 @@ private slots:
     void connectFailed(const QString &reason);
     void vantrelConnected();
     void eepromDataReady(int address, const QVariantMap &data);
+    void setConnection(int state, qint64 sinceMs, int tries);
 
 private:
     /// Writes a user's file; a failure is shown as an "ERROR!" message.
@@ -274,6 +281,8 @@ private:
     TraceLogger *m_traceLog;
     QDateTime m_runStart;                        ///< when the current mode was activated
     QList<DataProviderItem> m_modulesAtRunStart; ///< the module list at that moment
+    int m_connectionState = 0;
+    QString m_connectionText;
     const QString m_version = QStringLiteral("1.3.1");
     const bool m_isRaspberryPi = false;
 };

@@ -5,16 +5,23 @@
 #include "DriverHelper.h"
 #include "EepromCommands.h"
 #include "FreeStyleParameter.h"
+#include "ModuleListFilter.h"
+#include "StopRequest.h"
 #include "WorkerStatistics.h"
 #include "convertToHostAddress.h"
 #include "vtTcpSocketIOInterface.h"
 #include "СSweepParameters.h"
 
+#include <QAbstractEventDispatcher>
+#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QMutexLocker>
 #include <QThread>
 #include <QTime>
+
+#include <cmath>
+#include <limits>
 
 namespace {
 const QString ErrorTitle = QStringLiteral("Error");
@@ -23,12 +30,14 @@ const QString LegacyModuleListQuery = QStringLiteral("SYST:DEVL?\r\n");
 const QString LegacyLineSeparator = QStringLiteral("<br>");
 const QChar LegacyFieldSeparator = QLatin1Char(':');
 constexpr int LegacyFieldCount = 3;
-constexpr int FirstReadAttempts = 100; ///< the first read of a new driver's type string
-constexpr int DeviceStatusActive = 1;  ///< "status" after a good read
-constexpr int DeviceStatusFault = 2;   ///< "status" after a failed read
-constexpr int PreparationAttempts = 5; ///< writes that set a module up for a sweep
-constexpr int SweepSettleMs = 1000;    ///< wait before a count-rate sweep switches the channel on
-constexpr double SweepComplete = 100;  ///< percent
+constexpr int FirstReadAttempts = 100;      ///< the first read of a new driver's type string
+constexpr int MaxSkippedEntriesShown = 8;   ///< skipped list entries named in the status text
+constexpr int MaxSkippedEntriesLogged = 64; ///< and in the log line
+constexpr int DeviceStatusActive = 1;       ///< "status" after a good read
+constexpr int DeviceStatusFault = 2;        ///< "status" after a failed read
+constexpr int PreparationAttempts = 5;      ///< writes that set a module up for a sweep
+constexpr int SweepSettleMs = 1000;         ///< wait before a count-rate sweep switches the channel on
+constexpr double SweepComplete = 100;       ///< percent
 const QString CrateLineEnd = QStringLiteral("\r\n");
 
 /// The crate port; "VT4_CRATE_PORT" moves it so that tests and demos can run a simulator elsewhere.
@@ -67,10 +76,23 @@ void WorkerProcess::setCommand(WorkerAsync::WorkerCommands cmd, const QVariant &
     m_queueSignal.wakeOne();
 }
 
-void WorkerProcess::wakeUp()
+void WorkerProcess::requestStop()
 {
     QMutexLocker locker(&m_queueLock);
+    QThread *workerThread = thread();
+    workerThread->requestInterruption();
     m_queueSignal.wakeAll();
+    // Waits for a module answer or a text reply sleep in the thread's event loop.
+    if (QAbstractEventDispatcher *dispatcher = workerThread->eventDispatcher())
+        dispatcher->wakeUp();
+}
+
+void WorkerProcess::finish()
+{
+    {
+        QMutexLocker barrier(&m_queueLock);
+    }
+    emit finished();
 }
 
 void WorkerProcess::start()
@@ -80,18 +102,21 @@ void WorkerProcess::start()
     WorkerStatistics statistics(qEnvironmentVariableIsSet("VT4_WORKER_PERF"));
 
     for (;;) {
-        if (QThread::currentThread()->isInterruptionRequested()) {
+        if (StopRequest::isPending()) {
             qCDebug(lcWorker) << "interrupted";
-            emit finished();
+            finish();
             return;
         }
         statistics.beginProcessing();
         const bool goOn = executeCommands() && processMode();
         statistics.endProcessing();
         if (!goOn) {
-            emit finished();
+            finish();
             return;
         }
+        if (m_link)
+            reportConnection(
+                m_connection.socketObserved(m_link->isConnected(), QDateTime::currentMSecsSinceEpoch()));
         waitForCommandOrPoll(nextWaitIntervalMs());
         ++m_pass;
         statistics.endLoop(m_mode, m_timeConstMs);
@@ -101,7 +126,8 @@ void WorkerProcess::start()
 void WorkerProcess::waitForCommandOrPoll(int waitMs)
 {
     QMutexLocker locker(&m_queueLock);
-    if (m_commandQueue.isEmpty())
+    // The stop request is made under this lock too, so it is either seen here or wakes the wait.
+    if (m_commandQueue.isEmpty() && !StopRequest::isPending())
         m_queueSignal.wait(&m_queueLock, static_cast<unsigned long>(waitMs));
 }
 
@@ -137,7 +163,7 @@ bool WorkerProcess::executeCommands()
 {
     QueuedCommand command;
     // The lock is released before each command runs, so the screens can queue more meanwhile.
-    while (takeCommand(&command)) {
+    while (!StopRequest::isPending() && takeCommand(&command)) {
         qCDebug(lcWorker) << "execute command:" << command.first << "params:" << command.second;
         emit commandStarted(command.first, m_pass);
         if (!execute(command.first, command.second))
@@ -160,8 +186,7 @@ bool WorkerProcess::execute(WorkerAsync::WorkerCommands cmd, const QVariant &par
         }
         break;
     case WorkerAsync::CommandSetActiveChannels:
-        if (params.canConvert<QList<int>>())
-            m_activeChannels = params.value<QList<int>>();
+        setActiveChannels(params);
         break;
     case WorkerAsync::CommandSetTimeOut:
         if (params.canConvert<int>())
@@ -224,6 +249,30 @@ void WorkerProcess::runEepromStep(EepromCommands::Step step, const QVariant &par
         emit eepromDataReady(outcome.address, outcome.constants);
     else
         emit eepromUpdated();
+}
+
+void WorkerProcess::setActiveChannels(const QVariant &params)
+{
+    if (params.userType() != QMetaType::QVariantList) {
+        if (params.canConvert<QList<int>>())
+            m_activeChannels = params.value<QList<int>>();
+        else
+            qCWarning(lcWorker) << "active channel list refused, not a list:" << params;
+        return;
+    }
+    // A list from the screens arrives as a variant list of numbers, each of which must be a
+    // whole number to name a channel.
+    QList<int> channels;
+    for (const QVariant &element : params.toList()) {
+        bool ok = false;
+        const double number = element.toDouble(&ok);
+        if (!ok || number != std::trunc(number) || qAbs(number) > std::numeric_limits<int>::max()) {
+            qCWarning(lcWorker) << "active channel list refused, not a channel number:" << element;
+            return;
+        }
+        channels << static_cast<int>(number);
+    }
+    m_activeChannels = channels;
 }
 
 void WorkerProcess::applyFreeStyle(const QVariant &params)
@@ -371,6 +420,8 @@ bool WorkerProcess::sweepStep()
 {
     for (int address : std::as_const(m_activeChannels)) {
         CommonDriver *driver = driverByAddress(address);
+        if (StopRequest::isPending())
+            return false;
         if (!driver)
             continue;
         // A failed read is reported as a fault point and the sweep goes on.
@@ -399,8 +450,11 @@ bool WorkerProcess::sweepStep()
 
 void WorkerProcess::pollAllModules()
 {
-    for (CommonDriver *driver : std::as_const(m_drivers))
+    for (CommonDriver *driver : std::as_const(m_drivers)) {
+        if (StopRequest::isPending())
+            return;
         updateData(driver, 0);
+    }
 }
 
 void WorkerProcess::pollActiveChannels()
@@ -411,6 +465,8 @@ void WorkerProcess::pollActiveChannels()
     QString status;
     for (int address : std::as_const(m_activeChannels)) {
         CommonDriver *driver = driverByAddress(address);
+        if (StopRequest::isPending())
+            return;
         if (!driver)
             continue;
         if (!updateData(driver, timeBased ? m_timeConstMs : 0))
@@ -507,9 +563,13 @@ void WorkerProcess::commandConnect(const QString &address)
     delete m_link;
     m_link = nullptr;
 
+    reportConnection(m_connection.reset());
     auto *link = new vtTcpSocketIOInterface(this);
     link->setAddress(convertToHostAddress(address));
     link->setPort(cratePort());
+    connect(link, &vtTcpSocketIOInterface::connectionAttempted, this, [this](bool connected) {
+        reportConnection(m_connection.connectAttempted(connected, QDateTime::currentMSecsSinceEpoch()));
+    });
     QString whyNot;
     if (updateDeviceList(link, &whyNot)) {
         m_link = link;
@@ -517,6 +577,7 @@ void WorkerProcess::commandConnect(const QString &address)
         return;
     }
     delete link;
+    reportConnection(m_connection.reset());
     emit connectFailed(whyNot);
     // The connection form was disabled when the attempt started; an empty list re-enables it.
     emit deviceListUpdated(QJsonObject());
@@ -541,6 +602,8 @@ bool WorkerProcess::updateDeviceList(vtTcpSocketIOInterface *link, QString *whyN
     const bool legacy = reply.contains(QLatin1String("UNKNOWN COMMAND"));
     if (legacy)
         reply = link->tcpIpQuery(LegacyModuleListQuery, CrateCommandTimeoutMs, &reached);
+    if (StopRequest::isPending())
+        return false;
     const QString peer = QStringLiteral("%1:%2").arg(link->address().toString()).arg(link->port());
     if (reply.isEmpty()) {
         if (whyNot)
@@ -558,8 +621,34 @@ bool WorkerProcess::updateDeviceList(vtTcpSocketIOInterface *link, QString *whyN
         return false;
     }
     clearDrivers();
-    emit deviceListUpdated(legacy ? driversFromLegacyLines(reply, link) : driversFromJson(reply, link));
+    const ModuleListFilter::Result modules = ModuleListFilter::filter(
+        legacy ? legacyEntries(reply) : QJsonDocument::fromJson(reply.toLocal8Bit()).object());
+    const QJsonObject list =
+        legacy ? driversFromLegacyList(modules.list, link) : driversFromList(modules.list, link);
+    emit deviceListUpdated(list);
+    reportSkippedEntries(modules.skipped);
     return true;
+}
+
+void WorkerProcess::reportSkippedEntries(const QStringList &skipped)
+{
+    if (skipped.isEmpty())
+        return;
+    const auto firstOf = [&skipped](int shown) {
+        QString text = skipped.mid(0, shown).join(QLatin1String(", "));
+        if (skipped.size() > shown)
+            text += QStringLiteral(" and %1 more").arg(skipped.size() - shown);
+        return text;
+    };
+    qCWarning(lcWorker).noquote() << "module list entries skipped:" << firstOf(MaxSkippedEntriesLogged);
+    emit setStatusText(
+        QStringLiteral("Module list entries skipped: %1").arg(firstOf(MaxSkippedEntriesShown)));
+}
+
+void WorkerProcess::reportConnection(bool changed)
+{
+    if (changed)
+        emit connectionChanged(m_connection.state(), m_connection.sinceMs(), m_connection.tries());
 }
 
 void WorkerProcess::clearDrivers()
@@ -575,26 +664,34 @@ CommonDriver *WorkerProcess::addDriver(const QString &type, int address, vtTcpSo
         return nullptr;
     driver->setDevAddress(static_cast<quint8>(address));
     driver->setIOInterface(link);
-    // The first read of a new driver also wakes a module that has just been plugged in.
-    driver->deviceType()->getValueSync(nullptr, FirstReadAttempts);
     m_drivers.append(driver);
+    // The first read of a new driver also wakes a module that has just been plugged in. Its
+    // attempts are shown one by one, since a silent module holds the connect for a long time.
+    for (int attempt = 1; attempt <= FirstReadAttempts && !StopRequest::isPending(); ++attempt) {
+        emit setStatusText(QStringLiteral("Try to connect to module %1, attempt %2 of %3")
+                               .arg(address)
+                               .arg(attempt)
+                               .arg(FirstReadAttempts));
+        bool answered = false;
+        driver->deviceType()->getValueSync(&answered, 1);
+        if (answered)
+            break;
+    }
     return driver;
 }
 
-QJsonObject WorkerProcess::driversFromJson(const QString &reply, vtTcpSocketIOInterface *link)
+QJsonObject WorkerProcess::driversFromList(const QJsonObject &list, vtTcpSocketIOInterface *link)
 {
-    const QJsonObject list = QJsonDocument::fromJson(reply.toLocal8Bit()).object();
-    const int count = list.value(QLatin1String("count")).toInt(-1);
     const QJsonArray info = list.value(QLatin1String("info")).toArray();
-    for (int i = 0; i < count && i < info.size(); ++i) {
-        const QJsonObject entry = info.at(i).toObject();
-        const int address = static_cast<quint8>(entry.value(QLatin1String("address")).toInt(-1));
-        addDriver(entry.value(QLatin1String("type")).toString(), address, link);
+    for (const QJsonValue &entry : info) {
+        if (StopRequest::isPending())
+            break;
+        addDriver(entry[QLatin1String("type")].toString(), entry[QLatin1String("address")].toInt(), link);
     }
     return list;
 }
 
-QJsonObject WorkerProcess::driversFromLegacyLines(const QString &reply, vtTcpSocketIOInterface *link)
+QJsonObject WorkerProcess::legacyEntries(const QString &reply)
 {
     QJsonArray info;
     for (const QString &line : reply.split(LegacyLineSeparator)) {
@@ -602,17 +699,34 @@ QJsonObject WorkerProcess::driversFromLegacyLines(const QString &reply, vtTcpSoc
         if (fields.size() != LegacyFieldCount || !fields.at(1).contains(QLatin1Char('=')) ||
             !fields.at(2).contains(QLatin1Char('=')))
             continue;
-        const int address = static_cast<quint8>(fields.at(1).section(QLatin1Char('='), 1).trimmed().toInt());
-        const QString type = fields.at(2).section(QLatin1Char('='), 1).trimmed();
+        const QString addressText = fields.at(1).section(QLatin1Char('='), 1).trimmed();
+        bool isNumber = false;
+        const int address = addressText.toInt(&isNumber);
+        info.append(
+            QJsonObject{{QLatin1String("address"), isNumber ? QJsonValue(address) : QJsonValue(addressText)},
+                        {QLatin1String("type"), fields.at(2).section(QLatin1Char('='), 1).trimmed()}});
+    }
+    return QJsonObject{{QLatin1String("count"), info.size()}, {QLatin1String("info"), info}};
+}
+
+QJsonObject WorkerProcess::driversFromLegacyList(const QJsonObject &list, vtTcpSocketIOInterface *link)
+{
+    QJsonArray info;
+    for (const QJsonValue &line : list.value(QLatin1String("info")).toArray()) {
+        if (StopRequest::isPending())
+            break;
+        const int address = line[QLatin1String("address")].toInt();
+        const QString type = line[QLatin1String("type")].toString();
         CommonDriver *driver = addDriver(type, address, link);
         if (!driver)
             continue;
         driver->getDeviceInfo();
         QJsonObject entry{{QLatin1String("address"), address}, {QLatin1String("type"), type}};
-        entry.insert(QLatin1String("Description"), driver->deviceDescription()->currentValue());
-        entry.insert(QLatin1String("Firmware"), driver->firmwareVersion()->currentValue());
-        entry.insert(QLatin1String("Hardware"), driver->hardwareVersion()->currentValue());
-        entry.insert(QLatin1String("Modification"), driver->modificationVersion()->currentValue());
+        const auto bounded = [](const QString &text) { return ModuleListFilter::boundedText(text); };
+        entry.insert(QLatin1String("Description"), bounded(driver->deviceDescription()->currentValue()));
+        entry.insert(QLatin1String("Firmware"), bounded(driver->firmwareVersion()->currentValue()));
+        entry.insert(QLatin1String("Hardware"), bounded(driver->hardwareVersion()->currentValue()));
+        entry.insert(QLatin1String("Modification"), bounded(driver->modificationVersion()->currentValue()));
         entry.insert(QLatin1String("UDID"), driver->UDID()->currentValue().toDisplayString());
         info.append(entry);
     }

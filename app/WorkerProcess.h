@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ConnectionMonitor.h"
 #include "EepromCommands.h"
 #include "WorkerAsync.h"
 
@@ -35,9 +36,11 @@ public:
 
     /// Queues a command; callable from any thread, never blocks on the crate.
     void setCommand(WorkerAsync::WorkerCommands cmd, const QVariant &params);
-    /// Ends the loop's current sleep early (any thread); used after an interruption request so
-    /// that a long time constant does not delay the stop.
-    void wakeUp();
+    /// Asks the worker thread to stop and wakes whatever the loop is waiting on (the queue, a
+    /// module answer, a text query), as one step under the queue lock. Callable from any thread
+    /// while the worker exists: the loop passes that lock once before it emits finished, so the
+    /// worker cannot go away while this runs.
+    void requestStop();
 
     /// How long the loop may sleep before the current mode's next poll is due, in ms.
     int nextWaitIntervalMs() const;
@@ -76,6 +79,9 @@ signals:
     /// Emitted on the worker thread as a command is taken off the queue, with the number of the
     /// loop pass that runs it (diagnostics, tests and latency measurements).
     void commandStarted(int cmd, quint64 pass);
+    /// The link to the crate changed: a ConnectionMonitor::State, since when it is down (ms
+    /// since the epoch) and the reconnect tries so far.
+    void connectionChanged(int state, qint64 sinceMs, int tries);
 
 private:
     using QueuedCommand = QPair<WorkerAsync::WorkerCommands, QVariant>;
@@ -87,6 +93,9 @@ private:
     bool processMode();
     /// A calibration command of the editor; its result or its failure goes back as a signal.
     void runEepromStep(EepromCommands::Step step, const QVariant &params);
+    /// Takes a list of ints from C++ or a list of whole numbers from the screens; anything else
+    /// is refused with a log line and leaves the list as it was.
+    void setActiveChannels(const QVariant &params);
     /// A parameter change from the screens: (address, name, value) applied through the bridge.
     void applyFreeStyle(const QVariant &params);
     /// Reads one module and emits dataReady; a time constant above 0 is set on the module first
@@ -112,6 +121,8 @@ private:
     void sweepFinish();
     void pollActiveChannels();
     void waitForCommandOrPoll(int waitMs);
+    /// Ends the loop: waits out a requestStop() still holding the queue lock, then finished.
+    void finish();
 
     bool vantrelRequest(const QString &command);
     void commandConnect(const QString &address);
@@ -119,10 +130,18 @@ private:
     /// null) says what went wrong, in words for the connection form.
     bool updateDeviceList(vtTcpSocketIOInterface *link, QString *whyNot = nullptr);
     void clearDrivers();
+    /// Passes a change of the link's state on to the screens.
+    void reportConnection(bool changed);
     /// Makes and binds the driver for one module; none for a type this program does not drive.
     CommonDriver *addDriver(const QString &type, int address, vtTcpSocketIOInterface *link);
-    QJsonObject driversFromJson(const QString &reply, vtTcpSocketIOInterface *link);
-    QJsonObject driversFromLegacyLines(const QString &reply, vtTcpSocketIOInterface *link);
+    /// Makes the drivers of a filtered list; the list itself is what the screens get.
+    QJsonObject driversFromList(const QJsonObject &list, vtTcpSocketIOInterface *link);
+    /// The "<br>" lines of an older crate as list entries, before filtering; an address that is
+    /// not a number stays text, so that the filter names it.
+    static QJsonObject legacyEntries(const QString &reply);
+    /// Makes the drivers of a filtered older list and reads each module's information.
+    QJsonObject driversFromLegacyList(const QJsonObject &list, vtTcpSocketIOInterface *link);
+    void reportSkippedEntries(const QStringList &skipped);
     void changeUnitList(const QString &command, int address, const QString &successText);
 
     QVariantMap m_sweepParameters;
@@ -137,4 +156,5 @@ private:
     int m_timeConstMs = 0;
     QWaitCondition m_queueSignal;
     quint64 m_pass = 0; ///< loop passes so far
+    ConnectionMonitor m_connection;
 };

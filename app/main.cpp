@@ -2,6 +2,7 @@
 #include "ProgramScreens.h"
 #include "ScreenProbe.h"
 #include "ScreenshotOnConnect.h"
+#include "SignalWatcher.h"
 #include "WorkerAsync.h"
 
 #include <QApplication>
@@ -39,6 +40,12 @@ int main(int argc, char *argv[])
     // Ties the windows to the installed menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("vantrellab"));
     app.setWindowIcon(QIcon::fromTheme(QStringLiteral("vantrellab")));
+    // SIGINT and SIGTERM quit the way closing the window does: the event loop ends, the
+    // screens go, the worker stops and open files are closed.
+    SignalWatcher signalWatcher;
+    if (!signalWatcher.install())
+        qWarning("SIGINT and SIGTERM will end the program without an orderly shutdown");
+    QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, &app, &QCoreApplication::quit);
     const int exitCode = runApplication(app);
     // The engine is gone by now; stopping the worker thread must come after it.
     WorkerAsync::destroyInstance();

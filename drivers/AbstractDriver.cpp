@@ -1,6 +1,7 @@
 #include "AbstractDriver.h"
 #include "DriverProperty_p.h"
 #include "DriversLogging.h"
+#include "StopRequest.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -49,10 +50,10 @@ void AbstractDriver::sendMsg(quint8 command, const QByteArray &data)
 
 bool AbstractDriver::waitingAnswer()
 {
-    // Sleep in the event loop until the reply (socket notifier, queued dataReady) or the answer
-    // timer wakes it; never spin a core.
+    // Sleep in the event loop until the reply (socket notifier, queued dataReady), the answer
+    // timer or a stop request wakes it; never spin a core.
     const quint64 request = m_requestSerial;
-    while (!m_answered && !m_timedOut)
+    while (!m_answered && !m_timedOut && !StopRequest::isPending())
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     if (request != m_requestSerial) {
         // Work run in here sent another request, which reset the flags: whatever answer came
@@ -86,7 +87,7 @@ void AbstractDriver::dispatch(quint8 command, const QByteArray &data)
                                    << "dropped:" << data.size() << "bytes, expected" << expected;
                 return;
             }
-            property->setBufferData(data);
+            property->storeReply(data);
             property->gettedSignal()->notify();
             return;
         }

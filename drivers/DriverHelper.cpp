@@ -1,6 +1,7 @@
 #include "DriverHelper.h"
 #include "SspdDriverM0.h"
 #include "SspdDriverM1.h"
+#include "StopRequest.h"
 #include "TempDriverM0.h"
 #include "TempDriverM1.h"
 
@@ -8,6 +9,8 @@
 #include <QElapsedTimer>
 #include <QThread>
 #include <algorithm>
+#include <cmath>
+
 #include <cmath>
 
 namespace {
@@ -102,10 +105,21 @@ void setSspdParameter(Sspd *d, const QString &name, const QVariant &value, int a
         d->autoResetTimeOut()->setValueSync(number, nullptr, attempts);
 }
 
+/// Reads a record; `fresh` tells whether the module sent one of the right size this time. A
+/// reply that does not fit ends the wait but leaves the old record, which is then no reading.
+template <typename Property> auto freshValue(Property *property, int attempts, bool *fresh)
+{
+    const quint64 before = property->replyCount();
+    bool answered = false;
+    const auto value = property->getValueSync(&answered, attempts);
+    *fresh = answered && property->replyCount() != before;
+    return value;
+}
+
 template <typename Sspd> QMap<QString, QVariant> sspdData(Sspd *d, int attempts)
 {
     bool ok = false;
-    const auto data = d->data()->getValueSync(&ok, attempts);
+    const auto data = freshValue(d->data(), attempts, &ok);
     if (!ok)
         return {};
     const std::uint8_t status = data.status.toByte();
@@ -134,7 +148,7 @@ template <typename Sspd> QMap<QString, QVariant> sspdData(Sspd *d, int attempts)
 QMap<QString, QVariant> tempM0Data(TempDriverM0 *d, int attempts)
 {
     bool ok = false;
-    const VT4TDM0V1_Data_t data = d->data()->getValueSync(&ok, attempts);
+    const VT4TDM0V1_Data_t data = freshValue(d->data(), attempts, &ok);
     if (!ok)
         return {};
     return {
@@ -151,12 +165,14 @@ QMap<QString, QVariant> tempM0Data(TempDriverM0 *d, int attempts)
 template <typename Sspd> QMap<QString, QVariant> sspdParams(Sspd *d, int attempts)
 {
     bool ok = false;
-    const VT4SDM0V1_Param_t params = d->params()->getValueSync(&ok, attempts);
-    if (!ok)
+    const VT4SDM0V1_Param_t params = freshValue(d->params(), attempts, &ok);
+    // A time constant that is no number is a broken reply; a wild one is held to what a
+    // module can count, so that the poll period made from it stays sane.
+    if (!ok || !std::isfinite(params.timeConst))
         return {};
     return {
         {QStringLiteral("cmp_ref_level"), double(params.cmpReferenceLevel)},
-        {QStringLiteral("time_const"), double(params.timeConst)},
+        {QStringLiteral("time_const"), qBound(0.0, double(params.timeConst), DriverHelper::MaxTimeConstS)},
         {QStringLiteral("auto_reset_threshold"), double(params.autoResetThreshold)},
         {QStringLiteral("auto_reset_time_out"), double(params.autoResetTimeOut)},
         {QStringLiteral("auto_reset_counts"), QVariant::fromValue(uint(params.autoResetAlarmsCounts))},
@@ -402,7 +418,7 @@ void DriverHelper::delay(int ms)
 {
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < ms) {
+    while (clock.elapsed() < ms && !StopRequest::isPending()) {
         QCoreApplication::processEvents();
         QThread::msleep(1);
     }

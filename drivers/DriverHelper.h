@@ -31,6 +31,7 @@ public:
     };
 
     static constexpr int OperateShortReleaseMs = 200; ///< a channel is opened this long after its switches
+    static constexpr double MaxTimeConstS = 100;      ///< longest counting interval a module is given, s
 
     explicit DriverHelper(CommonDriver *driver, QObject *parent = nullptr);
 

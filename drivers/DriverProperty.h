@@ -20,6 +20,7 @@ public:
     using DriverProperty_p::cmdGetter;
     using DriverProperty_p::cmdSetter;
     using DriverProperty_p::gettedSignal;
+    using DriverProperty_p::replyCount;
     using DriverProperty_p::settedSignal;
 
     /// Asks the module for the value; the reply updates currentValue() and runs the getted callbacks.

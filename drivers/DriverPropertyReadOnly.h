@@ -16,4 +16,5 @@ public:
     using DriverProperty<T>::getValueSync;
     using DriverProperty<T>::setCurrentValue;
     using DriverProperty<T>::currentValue;
+    using DriverProperty<T>::replyCount;
 };

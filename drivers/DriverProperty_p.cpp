@@ -1,5 +1,6 @@
 #include "DriverProperty_p.h"
 #include "AbstractDriver.h"
+#include "StopRequest.h"
 
 #include <utility>
 
@@ -41,7 +42,7 @@ void DriverProperty_p::readWrite(quint8 command, QByteArray data)
 QByteArray DriverProperty_p::readWriteSync(quint8 command, QByteArray data, bool *ok, int attempts)
 {
     bool answered = false;
-    for (int attempt = 0; attempt < attempts && !answered; ++attempt) {
+    for (int attempt = 0; attempt < attempts && !answered && !StopRequest::isPending(); ++attempt) {
         m_driver->sendMsg(command, data);
         m_lastSentData = data;
         answered = m_driver->waitingAnswer();

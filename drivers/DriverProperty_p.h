@@ -36,6 +36,15 @@ public:
     /// Data of the last accepted getter reply, or of a value stored locally.
     QByteArray data() const { return m_receivedData; }
     void setBufferData(const QByteArray &data) { m_receivedData = data; }
+    /// Stores the data of an accepted getter reply and counts it.
+    void storeReply(const QByteArray &data)
+    {
+        m_receivedData = data;
+        ++m_replyCount;
+    }
+    /// Getter replies accepted so far: a synchronous read that leaves it unchanged was answered,
+    /// if at all, by a reply that did not fit, and its value is not fresh.
+    quint64 replyCount() const { return m_replyCount; }
     QByteArray lastSettedData() const { return m_lastSentData; }
 
     /// Sends `command` with `data` and returns at once; completion shows only in the registries.
@@ -50,6 +59,7 @@ private:
     quint8 m_cmdSetter;
     QByteArray m_receivedData;
     QByteArray m_lastSentData;
+    quint64 m_replyCount = 0;
     std::unique_ptr<PropertySignal> m_gettedCallbacks;
     std::unique_ptr<PropertySignal> m_settedCallbacks;
 };

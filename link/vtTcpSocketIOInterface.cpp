@@ -1,5 +1,6 @@
 #include "vtTcpSocketIOInterface.h"
 #include "LinkLogging.h"
+#include "StopRequest.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -11,7 +12,7 @@
 namespace {
 constexpr int RecordHeaderSize = 3;       ///< address, command, dataLength
 constexpr unsigned long ReadSettleMs = 1; ///< lets a record's remaining segments arrive before reading
-const QString QueryEndMarker = QStringLiteral("/r/n");
+const QByteArray QueryEndMarker = QByteArrayLiteral("/r/n");
 } // namespace
 
 vtTcpSocketIOInterface::vtTcpSocketIOInterface(QObject *parent)
@@ -65,15 +66,39 @@ QString vtTcpSocketIOInterface::socketErrorString() const
     return m_socket->errorString();
 }
 
+bool vtTcpSocketIOInterface::isConnected() const
+{
+    return m_socket->state() == QAbstractSocket::ConnectedState;
+}
+
 bool vtTcpSocketIOInterface::pInitialize()
 {
-    if (!isSocketReady())
+    const bool reconnect = !isSocketReady();
+    if (reconnect)
         m_socket->connectToHost(m_address, m_port, QIODevice::ReadWrite);
-    m_socket->waitForConnected(ConnectTimeoutMs);
-    const bool connected = m_socket->state() == QAbstractSocket::ConnectedState;
+    waitForConnection();
+    const bool connected = isConnected();
     if (!connected)
         qCDebug(lcLink) << "no connection to" << m_address.toString() << m_port << m_socket->errorString();
+    if (reconnect)
+        emit connectionAttempted(connected);
     return connected;
+}
+
+void vtTcpSocketIOInterface::waitForConnection()
+{
+    // In the event loop rather than the socket's own blocking wait, so that a stop request
+    // ends it at once; an established connection returns at once.
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        const QAbstractSocket::SocketState state = m_socket->state();
+        const qint64 elapsed = clock.elapsed();
+        if ((state != QAbstractSocket::HostLookupState && state != QAbstractSocket::ConnectingState) ||
+            elapsed >= ConnectTimeoutMs || StopRequest::isPending())
+            return;
+        waitForEventsOrBytes(static_cast<int>(ConnectTimeoutMs - elapsed));
+    }
 }
 
 bool vtTcpSocketIOInterface::pSendMsg(quint8 address, quint8 command, quint8 dataLength, quint8 *data)
@@ -99,6 +124,10 @@ bool vtTcpSocketIOInterface::pSendMsg(quint8 address, quint8 command, quint8 dat
 
 void vtTcpSocketIOInterface::dataReady()
 {
+    // A notification queued before a text query switched to raw access may still arrive
+    // inside it: the bytes belong to the query then.
+    if (transmitMode() != MessageMode)
+        return;
     QThread::msleep(ReadSettleMs);
     m_receiveBuffer.append(m_socket->readAll());
 
@@ -179,17 +208,36 @@ QString vtTcpSocketIOInterface::tcpIpQuery(const QString &text, int timeoutMs, b
     QElapsedTimer clock;
     clock.start();
 
+    // The end marker is plain ASCII, so it is looked for in the bytes, and only in the part
+    // not yet searched (with room for a marker split between two reads).
+    qsizetype searchFrom = 0;
     for (;;) {
         const qint64 elapsed = clock.elapsed();
-        if (elapsed >= timeoutMs)
+        if (elapsed >= timeoutMs || StopRequest::isPending() || !appendQueryReply(directRead()))
             break;
-        if (!m_receiveBuffer.isEmpty() && QString::fromUtf8(m_receiveBuffer).contains(QueryEndMarker))
+        if (m_receiveBuffer.indexOf(QueryEndMarker, searchFrom) >= 0)
             break;
+        searchFrom = qMax<qsizetype>(0, m_receiveBuffer.size() - (QueryEndMarker.size() - 1));
         waitForEventsOrBytes(static_cast<int>(timeoutMs - elapsed));
-        m_receiveBuffer.append(directRead());
     }
-    m_receiveBuffer.append(directRead());
+    if (m_receiveBuffer.size() < MaxQueryReplyBytes)
+        appendQueryReply(directRead());
+    else
+        directRead(); // the rest of an overlong reply would be taken for module records later
 
     setTransmitMode(previousMode);
     return QString::fromUtf8(m_receiveBuffer);
+}
+
+bool vtTcpSocketIOInterface::appendQueryReply(const QByteArray &bytes)
+{
+    const qsizetype room = MaxQueryReplyBytes - m_receiveBuffer.size();
+    if (bytes.size() <= room) {
+        m_receiveBuffer.append(bytes);
+        return m_receiveBuffer.size() < MaxQueryReplyBytes;
+    }
+    m_receiveBuffer.append(bytes.left(room));
+    qCWarning(lcLink) << "text reply from" << m_address.toString() << "cut at" << MaxQueryReplyBytes
+                      << "bytes; the rest is dropped";
+    return false;
 }

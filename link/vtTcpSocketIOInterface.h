@@ -15,6 +15,9 @@ class vtTcpSocketIOInterface : public vtIOInterfaceImpl
 public:
     static constexpr quint16 DefaultPort = 9876;
     static constexpr int ConnectTimeoutMs = 1000; ///< longest wait for the TCP connection
+    /// Longest text reply kept. The longest legal one, the JSON module list, stays far below it
+    /// even with a runaway module text of a megabyte, which the module list then cuts short.
+    static constexpr qsizetype MaxQueryReplyBytes = 4 * 1024 * 1024;
 
     explicit vtTcpSocketIOInterface(QObject *parent = nullptr);
     ~vtTcpSocketIOInterface() override;
@@ -31,6 +34,8 @@ public:
     /// Why the last connection attempt or transfer failed (refused, timed out, ...).
     QAbstractSocket::SocketError socketError() const;
     QString socketErrorString() const;
+    /// True while the socket is connected (not merely connecting).
+    bool isConnected() const;
 
     void setTransmitMode(TransmitMode mode) override;
     QByteArray directRead() override;
@@ -38,8 +43,13 @@ public:
 
     /// Sends `text` as Latin-1 (the caller supplies the line ending) and collects the reply
     /// for `timeoutMs` milliseconds, or until the reply contains the four characters "/r/n".
-    /// `ok` (may be null) is false only when the crate could not be reached.
+    /// `ok` (may be null) is false only when the crate could not be reached. A reply is cut at
+    /// MaxQueryReplyBytes, which ends the wait.
     QString tcpIpQuery(const QString &text, int timeoutMs, bool *ok);
+
+signals:
+    /// A new connection to the crate was tried (the socket was not open or connecting).
+    void connectionAttempted(bool connected);
 
 protected:
     bool pInitialize() override;
@@ -51,6 +61,9 @@ private slots:
 private:
     void closeIfOpen();
     void waitForEventsOrBytes(int remainingMs);
+    void waitForConnection();
+    /// Adds to the query reply up to the size limit; false once the limit is reached.
+    bool appendQueryReply(const QByteArray &bytes);
 
     QTcpSocket *m_socket;
     QHostAddress m_address;

@@ -3,13 +3,22 @@
 namespace {
 const QByteArray TextMarker = QByteArrayLiteral("SYST");
 constexpr int MessageHeaderSize = 3; ///< address, command, dataLength
+
+bool isAsciiLetter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 } // namespace
 
 bool CrateStreamParser::startsLikeText() const
 {
     // While fewer than four bytes are there, a prefix of the marker may still become a line.
     const qsizetype length = std::min(m_buffer.size(), TextMarker.size());
-    return m_buffer.left(length) == TextMarker.left(length);
+    if (m_buffer.left(length) == TextMarker.left(length))
+        return true;
+    // No module command code is a letter, so a message cannot start with two of them: such
+    // bytes are a text line the crate does not know, to be answered and skipped to its end.
+    return m_buffer.size() >= 2 && isAsciiLetter(m_buffer.at(0)) && isAsciiLetter(m_buffer.at(1));
 }
 
 void CrateStreamParser::dropEmptyLineAfterText()

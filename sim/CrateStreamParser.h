@@ -4,8 +4,9 @@
 #include <optional>
 
 /// Splits what a client sends on the crate connection into text command lines and binary
-/// module messages. A line starts with "SYST" and ends with "\n" (a "\r" before it is dropped);
-/// anything else is a module message: address, command, data length, data. Bytes may arrive in
+/// module messages. A line starts with "SYST", or with two letters (no module command code is
+/// a letter), and ends with "\n" (a "\r" before it is dropped); anything else is a module
+/// message: address, command, data length, data. Bytes may arrive in
 /// any pieces; an incomplete item waits for the rest.
 ///
 /// An empty line right after a command line is dropped (some commands are sent with a doubled

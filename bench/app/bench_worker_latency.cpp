@@ -54,8 +54,7 @@ SampleStats measureWorker()
             qFatal("the worker did not take the command");
         samples << (startedNs - queuedNs) / 1000.0;
     }
-    thread.requestInterruption();
-    worker->wakeUp();
+    worker->requestStop();
     thread.quit();
     thread.wait();
     delete worker;

@@ -23,14 +23,22 @@ ItemDelegate {
     readonly property string kind: ModuleKinds.delegateKind(type)
     /// A good read has come since the list was built or the module last failed.
     property bool hasReading: false
+    /// Wall clock of the page, ms since the epoch, and of the last good read.
+    property double nowMs: 0
+    property double readingAtMs: 0
+    /// The home page reads every module once a second; a value three periods old is stale.
+    readonly property int pollPeriodMs: 1000
+    readonly property bool stale: hasReading && nowMs - readingAtMs > 3 * pollPeriodMs
 
     signal parameterChanged(string name, var value)
     signal openDriver()
 
     onStatusChanged: {
         var lamp = ModuleKinds.lampKind(status)
-        if (lamp === "active")
+        if (lamp === "active") {
             hasReading = true
+            readingAtMs = Date.now()
+        }
         else if (lamp === "fault")
             hasReading = false
     }
@@ -83,6 +91,13 @@ ItemDelegate {
         Loader {
             Layout.fillWidth: true
             sourceComponent: root.kind === "sspd" ? sspdPart : root.kind === "temperature" ? temperaturePart : null
+        }
+        Label {
+            objectName: "staleMark"
+            visible: root.stale
+            text: "stale"
+            color: Theme.textLink
+            font.pixelSize: Theme.smallText
         }
         Label {
             text: "\u203A"

@@ -14,6 +14,15 @@ BasePage {
 
     mode: Worker.WorkerModeAllChannels
     property bool liveCountRateShown: false
+    /// Wall clock for the "stale" marks, in ms since the epoch; ticks while the page shows.
+    property double nowMs: Date.now()
+
+    Timer {
+        interval: 1000
+        repeat: true
+        running: page.visible
+        onTriggered: page.nowMs = Date.now()
+    }
 
     LoggingCategory { id: screensLog; name: "vt.screens" }
 
@@ -36,6 +45,7 @@ BasePage {
                 elide: Text.ElideRight
                 Layout.maximumWidth: page.width / 3
             }
+            ConnectionIndicator {}
             Button {
                 id: settingsButton
                 objectName: "settingsButton"
@@ -81,6 +91,7 @@ BasePage {
                 cps: model.cps
                 temperature: model.temperature
                 description: model.Description || ""
+                nowMs: page.nowMs
                 onParameterChanged: function (name, value) { Worker.setParameter(address, name, value) }
                 // Told once, for demos and the end-to-end test that watch the program from outside.
                 onHasReadingChanged: {

@@ -132,6 +132,7 @@ BasePage {
                 verticalAlignment: Text.AlignTop
                 font.pixelSize: Theme.smallText
             }
+            ConnectionIndicator {}
         }
         ChartWidget {
             id: chart

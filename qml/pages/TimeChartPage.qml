@@ -102,6 +102,7 @@ BasePage {
                 verticalAlignment: Text.AlignTop
                 font.pixelSize: Theme.smallText
             }
+            ConnectionIndicator {}
         }
         ChartWidget {
             id: chart

@@ -53,6 +53,8 @@ class tst_ProgramEndToEnd : public QObject
 private slots:
     void connectsAndSavesScreenshot();
     void survivesTheCrateGoingAway();
+    void terminationSignalQuitsInOrder_data();
+    void terminationSignalQuitsInOrder();
 
 private:
     /// Starts the program against `simulator`; it saves `shot` `delayMs` after connecting and quits.
@@ -127,6 +129,33 @@ void tst_ProgramEndToEnd::survivesTheCrateGoingAway()
     QVERIFY2(waitForCleanExit(program), m_output.constData());
     QVERIFY(!QImage(shot).isNull());
     QVERIFY(keepArtefact(shot));
+}
+
+void tst_ProgramEndToEnd::terminationSignalQuitsInOrder_data()
+{
+    QTest::addColumn<QStringList>("crate");
+    QTest::addColumn<QString>("busyWhen"); ///< printed by the simulator or the program
+    QTest::newRow("first reads of silent modules")
+        << QStringList{"--silent", "all", "--verbose-modules"} << QStringLiteral("module request");
+    QTest::newRow("polling") << QStringList{} << QStringLiteral("home page shows live values");
+}
+
+void tst_ProgramEndToEnd::terminationSignalQuitsInOrder()
+{
+    QFETCH(QStringList, crate);
+    QFETCH(QString, busyWhen);
+    SimulatorProcess simulator(crate);
+    QVERIFY(simulator.start());
+    QProcess program;
+    startProgram(program, simulator, m_work.filePath(QStringLiteral("never.png")), ProgramRunMs);
+    QVERIFY(program.waitForStarted());
+    QVERIFY(QTest::qWaitFor(
+        [&] { return m_output.contains(busyWhen.toUtf8()) || simulator.countLines(busyWhen) > 0; },
+        ProgramRunMs));
+
+    // SIGTERM ends the program as closing its window does: exit code 0, not death by signal.
+    program.terminate();
+    QVERIFY2(waitForCleanExit(program), m_output.constData());
 }
 
 QTEST_MAIN(tst_ProgramEndToEnd)

@@ -49,9 +49,9 @@ void tst_WorkerProcess::init()
 
 void tst_WorkerProcess::cleanup()
 {
-    m_thread->requestInterruption();
+    // Gone only when the test stopped the thread itself and waited for it, so this is no race.
     if (m_worker)
-        m_worker->wakeUp();
+        m_worker->requestStop();
     m_thread->quit();
     QVERIFY(m_thread->wait(WaitMs));
     // A worker whose loop never ran was never scheduled for deletion.
@@ -166,7 +166,7 @@ void tst_WorkerProcess::stopsWithinOnePass()
         m_worker, &WorkerProcess::finished, this, [&finished] { ++finished; }, Qt::DirectConnection);
     startWorker();
     QTRY_COMPARE_WITH_TIMEOUT(m_started.size(), 1, WaitMs);
-    m_thread->requestInterruption();
+    m_worker->requestStop();
     m_thread->quit();
     QVERIFY(m_thread->wait(WaitMs));
     QCOMPARE(finished, 1);

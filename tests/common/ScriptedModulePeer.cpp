@@ -66,6 +66,11 @@ void ScriptedModulePeer::readRequests()
         return;
     m_buffer.append(socket->readAll());
     while (m_buffer.size() >= HeaderSize) {
+        if (m_buffer.startsWith("SYST")) {
+            if (!takeTextLine(socket))
+                return;
+            continue;
+        }
         const int length = static_cast<quint8>(m_buffer.at(2));
         if (m_buffer.size() < HeaderSize + length)
             return;
@@ -83,6 +88,19 @@ void ScriptedModulePeer::readRequests()
         }
         emit requestReceived();
     }
+}
+
+bool ScriptedModulePeer::takeTextLine(QTcpSocket *socket)
+{
+    const qsizetype end = m_buffer.indexOf('\n');
+    if (end < 0)
+        return false;
+    const QByteArray line = m_buffer.left(end).trimmed();
+    m_buffer.remove(0, end + 1);
+    m_textLines.append(line);
+    socket->write(m_textReplies.value(line));
+    emit requestReceived();
+    return true;
 }
 
 QByteArray ScriptedModulePeer::defaultAnswer(const Request &request) const

@@ -12,9 +12,12 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#include <limits>
+
 namespace {
 constexpr quint8 Address = 3;
-constexpr quint8 GetData = 16, SetStatus = 22, SetShort = 23, SetCommutator = 25, SetHighFrequency = 56;
+constexpr quint8 GetData = 16, GetParams = 29, SetStatus = 22, SetShort = 23, SetCommutator = 25,
+                 SetHighFrequency = 56;
 constexpr quint8 SimSspdM1 = 3, SimTempM0 = 5, SimTempM1 = 6;
 constexpr int SimulatorTimeOutMs = 1000; ///< answer time-out against the simulator
 using Request = ScriptedModulePeer::Request;
@@ -26,6 +29,9 @@ QByteArray floats(std::initializer_list<float> values)
         bytes.append(reinterpret_cast<const char *>(&value), sizeof value);
     return bytes;
 }
+
+/// An SSPD M0 data record: 10 uA, 0.5 V, 500 counts, status 0x3C.
+const QByteArray GoodData = floats({1e-5f, 0.5f, 500.0f}) + QByteArray::fromHex("3c000000");
 
 /// The peer's requests with the time each arrived, ms since the recorder was made.
 struct TimedRequests
@@ -57,6 +63,8 @@ private slots:
     void namesThatDoNotApply();
     void sspdM1DataMap();
     void tempM0DataMap();
+    void repliesThatAreNoReading_data();
+    void repliesThatAreNoReading();
     void eepromConstants();
     void simulatorReads();
 };
@@ -200,6 +208,47 @@ void tst_DriverHelper::sspdM1DataMap()
 
     bench.peer.setResponder([](const Request &) { return QByteArray(); });
     QVERIFY(DriverHelper(&bench.driver).getDeviceData(1).isEmpty());
+}
+
+void tst_DriverHelper::repliesThatAreNoReading_data()
+{
+    QTest::addColumn<quint8>("command");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<double>("timeConst"); ///< expected "time_const", or -1: no reading at all
+
+    const QByteArray alarms = QByteArray::fromHex("07000000");
+    const auto params = [&alarms](float timeConst) { return floats({0.1f, timeConst, 0.2f, 1.0f}) + alarms; };
+    QTest::newRow("data two bytes short") << GetData << GoodData.left(14) << -1.0;
+    QTest::newRow("data with length 0") << GetData << QByteArray() << -1.0;
+    QTest::newRow("params two bytes short") << GetParams << params(0.5f).left(18) << -1.0;
+    QTest::newRow("time constant NaN")
+        << GetParams << params(std::numeric_limits<float>::quiet_NaN()) << -1.0;
+    QTest::newRow("time constant 1e30 held to 100 s") << GetParams << params(1e30f) << 100.0;
+}
+
+void tst_DriverHelper::repliesThatAreNoReading()
+{
+    QFETCH(quint8, command);
+    QFETCH(QByteArray, reply);
+    QFETCH(double, timeConst);
+
+    // A first good read fills the records, so that a later broken reply would leave old values
+    // in place that look like fresh ones.
+    PeerLink<SspdDriverM0> bench;
+    QVERIFY(bench.start(Address));
+    bench.peer.setAnswer(Address, GetData, GoodData);
+    bench.peer.setAnswer(Address, GetParams,
+                         floats({0.1f, 0.5f, 0.2f, 1.0f}) + QByteArray::fromHex("07000000"));
+    QVERIFY(!DriverHelper(&bench.driver).getDeviceData(1).isEmpty());
+    QVERIFY(!DriverHelper(&bench.driver).getDeviceParams(1).isEmpty());
+
+    bench.peer.setAnswer(Address, command, reply);
+    const auto values = command == GetData ? DriverHelper(&bench.driver).getDeviceData(1)
+                                           : DriverHelper(&bench.driver).getDeviceParams(1);
+    if (timeConst < 0)
+        QVERIFY(values.isEmpty());
+    else
+        QCOMPARE(values.value("time_const").toDouble(), timeConst);
 }
 
 void tst_DriverHelper::tempM0DataMap()

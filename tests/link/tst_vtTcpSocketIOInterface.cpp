@@ -1,6 +1,7 @@
 #include "SimulatorProcess.h"
 #include "vtTcpSocketIOInterface.h"
 
+#include <QDeadlineTimer>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -46,6 +47,8 @@ private slots:
     void queryCollectsForWholeTimeout();
     void queryWithZeroTimeoutReturnsAtOnce();
     void queryRestoresMessageMode();
+    void queryStopsAtSizeLimit();
+    void recordPendingBeforeQueryIsNotDelivered();
     void unreachableCrateFailsWithoutWriting();
     void directAccessOnlyInDirectMode();
     void simulatorRepliesSplitOrCoalesced_data();
@@ -227,6 +230,43 @@ void tst_vtTcpSocketIOInterface::queryWithZeroTimeoutReturnsAtOnce()
     QVERIFY(ok);
     // The echo cannot have arrived yet: nothing was waited for.
     QVERIFY(reply.isEmpty());
+}
+
+void tst_vtTcpSocketIOInterface::queryStopsAtSizeLimit()
+{
+    QVERIFY(m_link->initialize());
+    QTcpSocket *peer = acceptPeer();
+    QVERIFY(peer);
+    connect(peer, &QTcpSocket::readyRead, peer, [peer] {
+        peer->readAll();
+        peer->write(QByteArray(2 * vtTcpSocketIOInterface::MaxQueryReplyBytes, 'x'));
+    });
+    bool ok = false;
+    const QString reply = m_link->tcpIpQuery(QStringLiteral("SYST:DEVJ?\r\n"), 5000, &ok);
+    QVERIFY(ok);
+    QCOMPARE(reply.size(), vtTcpSocketIOInterface::MaxQueryReplyBytes);
+}
+
+void tst_vtTcpSocketIOInterface::recordPendingBeforeQueryIsNotDelivered()
+{
+    QVERIFY(m_link->sendMsg(9, 5, 0, nullptr));
+    QTcpSocket *peer = acceptPeer();
+    QVERIFY(peer);
+    peer->write(record(9, 5, "ab"));
+    peer->flush();
+    // The socket has told of the record, but the link's queued handler has not run yet when
+    // the query starts: the bytes belong to the query now.
+    QSignalSpy told(m_link->findChild<QTcpSocket *>(), &QTcpSocket::readyRead);
+    const QDeadlineTimer deadline(WaitMs);
+    while (told.isEmpty() && !deadline.hasExpired())
+        QCoreApplication::processEvents(); // one round: the queued handler comes in the next
+    QVERIFY(!told.isEmpty());
+    QVERIFY(m_records.isEmpty());
+    bool ok = false;
+    const QString reply = m_link->tcpIpQuery(QStringLiteral("SYST:TEST?\r\n"), 100, &ok);
+    QVERIFY(ok);
+    QVERIFY(reply.endsWith(QStringLiteral("ab")));
+    QVERIFY(m_records.isEmpty());
 }
 
 void tst_vtTcpSocketIOInterface::queryRestoresMessageMode()

@@ -54,6 +54,11 @@ void tst_CrateStreamParser::splitsMixedStream_data()
                                     << QStringList{QStringLiteral("M:2,41,") +
                                                    QString::fromLatin1(QByteArray(255, 'x').toHex())};
     QTest::newRow("incomplete message waits") << QByteArray::fromHex("01290401") << QStringList{};
+    // No command code is a letter: a line of some other protocol is a line, and the stream
+    // goes on at the next one.
+    QTest::newRow("line not starting with SYST")
+        << QByteArray("HELP me\r\n") + QByteArray::fromHex("010600") + "SYST:DEVJ?\r\n"
+        << QStringList{"T:HELP me", "M:1,6,", "T:SYST:DEVJ?"};
 }
 
 void tst_CrateStreamParser::splitsMixedStream()

@@ -374,6 +374,8 @@ void tst_Simulator::textCommands_data()
                                           << "ERROR";
     QTest::newRow("unknown") << QStringList{} << "SYST:FROB"
                              << "UNKNOWN COMMAND";
+    QTest::newRow("line of another protocol") << QStringList{} << "HELLO crate"
+                                              << "UNKNOWN COMMAND";
     QTest::newRow("failing add") << QStringList{"--fail-command", "SYST:DEVL:ADD"} << "SYST:DEVL:ADD 9"
                                  << "ERROR";
     QTest::newRow("other command still ok")
