@@ -9,8 +9,10 @@
 #include "EepromDataModel.h"
 #include "EepromDataStorage.h"
 #include "FuzzyCompare.h"
+#include "LatchReset.h"
 #include "MyChartRect.h"
 #include "PresetFile.h"
+#include "ReadingValidity.h"
 #include "SeriesExporter.h"
 #include "Settings.h"
 #include "SweepParameterLists.h"
@@ -75,6 +77,8 @@ QList<QPair<QString, int>> initialValueKeys(int deviceType)
         {"auto_reset_time_out", 0},
         {"auto_reset_counts", 0},
         {"cps", 0},
+        {"reading_valid", 0},
+        {"latched", 0},
     };
     switch (deviceType) {
     case DataProviderList::DeviceTypeSspdM0:
@@ -87,7 +91,8 @@ QList<QPair<QString, int>> initialValueKeys(int deviceType)
                 {"temperature_sensor_current", 0},
                 {"temperature_sensor_voltage", 0},
                 {"pressure_sensor_voltage_pos", 0},
-                {"pressure_sensor_voltage_neg", 0}};
+                {"pressure_sensor_voltage_neg", 0},
+                {"reading_valid", 0}};
     default:
         return {};
     }
@@ -133,7 +138,12 @@ void WorkerAsync::destroyInstance()
 WorkerAsync::WorkerAsync()
     : QObject(nullptr), m_dataList(new DataProviderList(this)), m_worker(new WorkerProcess()),
       m_settings(new Settings(this)), m_eepromStorage(new EepromDataStorage(this)),
-      m_traceLog(new TraceLogger(this))
+      m_traceLog(new TraceLogger(this)),
+      m_latchReset(new LatchReset(
+          [this](int address, double amperes) {
+              sendCommand(CommandFreeStyle, QVariantList{address, QStringLiteral("current"), amperes});
+          },
+          this))
 {
     qRegisterMetaType<WorkerAsync::WorkerCommands>();
     qRegisterMetaType<WorkerAsync::WorkerMode>();
@@ -448,6 +458,8 @@ void WorkerAsync::deactivateMode(WorkerMode mode)
 void WorkerAsync::setParameter(int address, const QString &parameter, const QVariant &value)
 {
     qCDebug(lcFacade) << "address" << address << ": Parameter" << parameter << ": Value" << value;
+    if (parameter == QLatin1String("current"))
+        m_latchReset->rememberSetPoint(address, value.toDouble());
     sendCommand(CommandFreeStyle, QVariantList{address, parameter, value});
 }
 
@@ -569,6 +581,16 @@ void WorkerAsync::eepromDataReady(int address, const QVariantMap &data)
     emit eepromDataUpdated();
 }
 
+void WorkerAsync::resetLatch(int address)
+{
+    double measured = 0;
+    for (const DataProviderItem &item : m_dataList->items()) {
+        if (item.byName(QStringLiteral("address")).toInt() == address)
+            measured = item.byName(QStringLiteral("current")).toDouble();
+    }
+    m_latchReset->reset(address, measured);
+}
+
 void WorkerAsync::updateData(int address, const QVariantHash &data)
 {
     const QList<DataProviderItem> items = m_dataList->items();
@@ -582,11 +604,21 @@ void WorkerAsync::updateData(int address, const QVariantHash &data)
     DataProviderItem item = items.at(index);
     for (auto it = data.cbegin(); it != data.cend(); ++it)
         item.setValue(it.key(), it.value());
+    // A value the module says it did not measure is shown as none, not as a measurement.
+    const bool valid = data.value(QLatin1String(ReadingValidity::ValidKey), true).toBool();
+    if (!valid) {
+        for (const char *reading : {"cps", "temperature"}) {
+            if (data.contains(QLatin1String(reading)))
+                item.setValue(QLatin1String(reading), QVariant());
+        }
+    }
     if (!data.isEmpty()) {
         m_dataList->setItemAt(index, item);
         emit m_dataList->dataUpdated(index, data.keys());
     }
-    plotValues(address, data);
+    // The IV curve charts the bias source's current and voltage, which stay measurements.
+    if (valid || m_currentMode == WorkerModeIVCurves)
+        plotValues(address, data);
 }
 
 void WorkerAsync::plotValues(int address, const QVariantHash &data)

@@ -17,6 +17,7 @@
 
 class DataProviderList;
 class EepromDataStorage;
+class LatchReset;
 class MyChartRect;
 class QAreaSeries;
 class QXYSeries;
@@ -197,6 +198,8 @@ public slots:
     void sendEepromData();
     /// Makes the edited module keep the constants it holds over a power cycle.
     void writeEeprom();
+    /// Recovers a latched detector channel: bias to 0, then back to its set point.
+    void resetLatch(int address);
 
     void setStatusText(const QString &text);
     void setProgress(double value);
@@ -279,6 +282,7 @@ private:
     bool m_plotPaused = false;
     PausedPoints m_pausedPoints;
     TraceLogger *m_traceLog;
+    LatchReset *m_latchReset;                    ///< child
     QDateTime m_runStart;                        ///< when the current mode was activated
     QList<DataProviderItem> m_modulesAtRunStart; ///< the module list at that moment
     int m_connectionState = 0;

@@ -6,6 +6,7 @@
 #include "EepromCommands.h"
 #include "FreeStyleParameter.h"
 #include "ModuleListFilter.h"
+#include "ReadingValidity.h"
 #include "StopRequest.h"
 #include "WorkerStatistics.h"
 #include "convertToHostAddress.h"
@@ -480,13 +481,11 @@ void WorkerProcess::pollActiveChannels()
                 return;
             }
         } else if (m_mode == WorkerAsync::WorkerModeCpsVersTime) {
-            status += QStringLiteral("SSPD %1: %2 cps\r\n")
-                          .arg(address)
-                          .arg(m_lastData.value(QStringLiteral("cps")).toDouble(), 0, 'f', 1);
+            status += QStringLiteral("SSPD %1: %2 cps\r\n").arg(address).arg(lastReadingText("cps", 1));
         } else if (m_mode == WorkerAsync::WorkerModeTemperatureVersTime) {
             status += QStringLiteral("Temperature %1: %2 K\r\n")
                           .arg(address)
-                          .arg(m_lastData.value(QStringLiteral("temperature")).toDouble(), 0, 'f', 2);
+                          .arg(lastReadingText("temperature", 2));
         }
     }
     emit updatePlot();
@@ -494,6 +493,13 @@ void WorkerProcess::pollActiveChannels()
         emit setStatusText(
             status +
             QStringLiteral("Time: %1").arg(QTime::currentTime().toString(QStringLiteral("hh:mm:ss"))));
+}
+
+QString WorkerProcess::lastReadingText(const char *key, int decimals) const
+{
+    if (!m_lastData.value(QLatin1String(ReadingValidity::ValidKey), true).toBool())
+        return QStringLiteral("---");
+    return QString::number(m_lastData.value(QLatin1String(key)).toDouble(), 'f', decimals);
 }
 
 bool WorkerProcess::updateData(CommonDriver *driver, int timeConstMs)
@@ -531,6 +537,7 @@ bool WorkerProcess::updateData(CommonDriver *driver, int timeConstMs)
     for (auto it = data.cbegin(); it != data.cend(); ++it)
         values.insert(it.key(), it.value());
     values.insert(QStringLiteral("status"), int(DeviceStatusActive));
+    ReadingValidity::mark(values, type);
     m_lastData = QVariantHash(values.cbegin(), values.cend());
     emit dataReady(address, m_lastData);
     return true;

@@ -101,6 +101,8 @@ private:
     /// Reads one module and emits dataReady; a time constant above 0 is set on the module first
     /// when it differs. False when the module did not answer.
     bool updateData(CommonDriver *driver, int timeConstMs);
+    /// `key` of the module just read with `decimals` decimals, or "---" when it is no measurement.
+    QString lastReadingText(const char *key, int decimals) const;
     void pollAllModules();
     /// Runs the preparation of the mode just entered, when it is a sweep or the histogram.
     void initializeMode();

@@ -7,7 +7,8 @@
 #include <QTemporaryDir>
 
 /// A simulator crate description of `sspdCount` SSPD M0 modules at bus addresses 1 to
-/// `sspdCount`, written into a temporary directory of its own and removed with the object.
+/// `sspdCount`, biased below their critical current and counting from power-on, written into a
+/// temporary directory of its own and removed with the object.
 class CrateDescriptionFile
 {
 public:
@@ -26,6 +27,7 @@ public:
                 {"criticalCurrentUa", criticalCurrentUa},
                 {"lightLevelCps", LightLevelCps},
                 {"darkCountsCps", DarkCountsCps},
+                {"startBiasUa", StartBiasFraction * criticalCurrentUa},
             });
         }
         QFile file(path());
@@ -40,6 +42,7 @@ private:
     static constexpr double DefaultCriticalCurrentUa = 24.0; ///< µA
     static constexpr double LightLevelCps = 200000;          ///< photon counts/s on the plateau
     static constexpr double DarkCountsCps = 30000;           ///< counts/s at the critical current
+    static constexpr double StartBiasFraction = 0.8;         ///< of the critical current
 
     QTemporaryDir m_dir;
     bool m_written = false;

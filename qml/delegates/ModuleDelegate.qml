@@ -18,7 +18,8 @@ ItemDelegate {
     property var operate: false
     property var current: 0      ///< bias current, A
     property var cps: undefined  ///< count rate, 1/s
-    property var temperature: undefined ///< K
+    property var temperature: undefined ///< K; undefined also while the module does not measure it
+    property var latched: false  ///< the detector sits in the normal state
     property string description: ""
     readonly property string kind: ModuleKinds.delegateKind(type)
     /// A good read has come since the list was built or the module last failed.
@@ -32,6 +33,7 @@ ItemDelegate {
 
     signal parameterChanged(string name, var value)
     signal openDriver()
+    signal resetLatch()
 
     onStatusChanged: {
         var lamp = ModuleKinds.lampKind(status)
@@ -122,13 +124,17 @@ ItemDelegate {
                 onEdited: function (microAmps) { root.parameterChanged("current", microAmps * 1e-6) }
             }
             Item { Layout.fillWidth: true }
+            LatchedMark {
+                visible: root.hasReading && Boolean(root.latched)
+                onReset: root.resetLatch()
+            }
             Label {
                 objectName: "countRateText"
                 Layout.preferredWidth: Theme.s(260)
                 horizontalAlignment: Text.AlignRight
                 text: NumberText.countRateText(root.cps, root.hasReading)
                 font.pixelSize: Theme.biggestText
-                color: root.hasReading ? Theme.textHovered : Theme.textBlocked
+                color: NumberText.isReading(root.cps, root.hasReading) ? Theme.textHovered : Theme.textBlocked
             }
         }
     }
@@ -142,7 +148,7 @@ ItemDelegate {
                 horizontalAlignment: Text.AlignRight
                 text: NumberText.temperatureText(root.temperature, root.hasReading)
                 font.pixelSize: Theme.biggestText
-                color: root.hasReading ? Theme.textHovered : Theme.textBlocked
+                color: NumberText.isReading(root.temperature, root.hasReading) ? Theme.textHovered : Theme.textBlocked
             }
         }
     }

@@ -76,11 +76,14 @@ function trimZeros(text) {
     return text.replace(/0+$/, "").replace(/\.$/, "")
 }
 
+/// Whether `value` is a reading to show: a good read has come and the module measured it.
+function isReading(value, valid) {
+    return Boolean(valid) && value !== undefined && value !== null && isFinite(Number(value))
+}
+
 /// A reading for display, or "---" while there is none.
 function readingText(value, valid, format) {
-    if (!valid || value === undefined || value === null || !isFinite(Number(value)))
-        return "---"
-    return format(Number(value))
+    return isReading(value, valid) ? format(Number(value)) : "---"
 }
 
 /// The count rate with four significant digits, e.g. "1.235e+05 cps".

@@ -5,6 +5,7 @@ import QtCharts
 import MyWorker 1.0
 import VantrelTheme
 import "../controls"
+import "../logic/NumberText.js" as NumberText
 
 // One module of the active channel: its parameter panel and a live trace of its main reading.
 BasePage {
@@ -21,6 +22,7 @@ BasePage {
     readonly property int channel: Worker.settings.activeChannel
     property var reading: undefined
     property bool hasReading: false
+    property bool latched: false
 
     function activate() {
         Worker.initializeGUI(mode)
@@ -47,6 +49,7 @@ BasePage {
         else if (status === 1)
             hasReading = true
         reading = row < 0 ? undefined : DataModel.data(row, readingKey)
+        latched = row >= 0 && DataModel.data(row, "latched") === true
     }
     onChannelChanged: hasReading = false
 
@@ -77,12 +80,19 @@ BasePage {
         ColumnLayout {
             Layout.fillWidth: true
             Layout.fillHeight: true
-            Label {
-                objectName: "readingText"
+            RowLayout {
                 Layout.alignment: Qt.AlignRight
-                text: page.readingText(page.reading, page.hasReading)
-                font.pixelSize: Theme.hugeText
-                color: page.hasReading ? Theme.textHovered : Theme.textBlocked
+                spacing: Theme.s(16)
+                LatchedMark {
+                    visible: page.hasReading && page.latched
+                    onReset: Worker.resetLatch(page.channel)
+                }
+                Label {
+                    objectName: "readingText"
+                    text: page.readingText(page.reading, page.hasReading)
+                    font.pixelSize: Theme.hugeText
+                    color: NumberText.isReading(page.reading, page.hasReading) ? Theme.textHovered : Theme.textBlocked
+                }
             }
             ChartWidget {
                 id: chart

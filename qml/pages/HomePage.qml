@@ -90,6 +90,7 @@ BasePage {
                 current: model.current
                 cps: model.cps
                 temperature: model.temperature
+                latched: model.latched
                 description: model.Description || ""
                 nowMs: page.nowMs
                 onParameterChanged: function (name, value) { Worker.setParameter(address, name, value) }
@@ -100,6 +101,7 @@ BasePage {
                         console.info(screensLog, "home page shows live values")
                     }
                 }
+                onResetLatch: Worker.resetLatch(address)
                 onOpenDriver: {
                     Worker.settings.activeChannel = address
                     page.openOther(ModuleKinds.driverTab(type))

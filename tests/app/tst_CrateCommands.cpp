@@ -133,6 +133,8 @@ void tst_CrateCommands::moduleListItemsStartWithTheirTypesKeys()
                            "counts",
                            "cps",
                            "current",
+                           "latched",
+                           "reading_valid",
                            "status_amplifier_on",
                            "status_autoreset_on",
                            "status_comparator_on",
@@ -142,8 +144,9 @@ void tst_CrateCommands::moduleListItemsStartWithTheirTypesKeys()
                            "status_shorted",
                            "time_const",
                            "voltage"};
-    const QStringList temperature{"pressure",    "pressure_sensor_voltage_neg", "pressure_sensor_voltage_pos",
-                                  "temperature", "temperature_sensor_current",  "temperature_sensor_voltage"};
+    const QStringList temperature{
+        "pressure",    "pressure_sensor_voltage_neg", "pressure_sensor_voltage_pos", "reading_valid",
+        "temperature", "temperature_sensor_current",  "temperature_sensor_voltage"};
     const QList<QStringList> extraByType{sspd + QStringList{"status_rfkey_to_cmp"},
                                          sspd + QStringList{"currentMonitor", "status_hfmode_on"},
                                          temperature,

@@ -16,6 +16,8 @@
 namespace {
 constexpr int WaitMs = 10000;
 constexpr quint8 TimeConstSetter = 0x22;
+/// Detectors biased and counting from power-on: only a counting channel's rate is charted.
+const QStringList CountingCrate{QStringLiteral("--crate"), QStringLiteral(VT_SIM_DEMO_CRATE)};
 
 int statusOf(const DataProviderList *list, int address)
 {
@@ -24,6 +26,16 @@ int statusOf(const DataProviderList *list, int address)
             return item.byName("status").toInt();
     }
     return -1;
+}
+
+/// A value of the module at `address` in the facade's list.
+QVariant valueOf(int address, const char *key)
+{
+    for (const DataProviderItem &item : WorkerAsync::instance()->dataList()->items()) {
+        if (item.byName("address").toInt() == address)
+            return item.byName(QLatin1String(key));
+    }
+    return {};
 }
 } // namespace
 
@@ -44,9 +56,13 @@ private slots:
     void singleChannelFollowsModuleTimeConstant();
     void timeAxisFollowsWindowedAndFreeRunningTraces();
     void freeStyleDropsBadCommands();
+    void readingsOfSwitchedOffModulesAreNoneAndStayOffCharts();
+    void latchedChannelIsMarkedUntilReset();
 
 private:
     bool connectTo(SimulatorProcess &simulator);
+    /// Waits until `count` more reports of `address` have reached the facade.
+    bool waitForReports(int address, int count);
     /// Data reports per bus address, counted as the worker sends them.
     QMap<int, int> m_reports;
     QTemporaryDir m_config;
@@ -120,7 +136,7 @@ void tst_MeasurementModes::silentModuleIsReportedAndPolledAgain()
 
 void tst_MeasurementModes::cpsVersusTimeAppendsPerSeriesAndSetsTimeConstant()
 {
-    SimulatorProcess simulator({"--verbose-modules"});
+    SimulatorProcess simulator(CountingCrate + QStringList{"--verbose-modules"});
     QVERIFY(connectTo(simulator));
     WorkerAsync *facade = WorkerAsync::instance();
     QLineSeries sspd1, sspd2, other;
@@ -147,7 +163,7 @@ void tst_MeasurementModes::cpsVersusTimeAppendsPerSeriesAndSetsTimeConstant()
 
 void tst_MeasurementModes::traceKeepsAtMostTenThousandPoints()
 {
-    SimulatorProcess simulator;
+    SimulatorProcess simulator(CountingCrate);
     QVERIFY(connectTo(simulator));
     WorkerAsync *facade = WorkerAsync::instance();
     QLineSeries trace;
@@ -179,7 +195,7 @@ void tst_MeasurementModes::singleChannelFollowsModuleTimeConstant()
 
 void tst_MeasurementModes::timeAxisFollowsWindowedAndFreeRunningTraces()
 {
-    SimulatorProcess simulator;
+    SimulatorProcess simulator(CountingCrate);
     QVERIFY(connectTo(simulator));
     WorkerAsync *facade = WorkerAsync::instance();
     QLineSeries trace;
@@ -220,6 +236,73 @@ void tst_MeasurementModes::freeStyleDropsBadCommands()
     QVERIFY(simulator.waitForLine(QStringLiteral("module request 2 18")));
     QCOMPARE(simulator.countLines(QStringLiteral("module request 1 ")), 0);
     QCOMPARE(simulator.countLines(QStringLiteral("module request 99 ")), 0);
+}
+
+bool tst_MeasurementModes::waitForReports(int address, int count)
+{
+    const int target = m_reports.value(address) + count;
+    return QTest::qWaitFor([&] { return m_reports.value(address) >= target; }, WaitMs);
+}
+
+void tst_MeasurementModes::readingsOfSwitchedOffModulesAreNoneAndStayOffCharts()
+{
+    SimulatorProcess simulator;
+    QVERIFY(connectTo(simulator));
+    WorkerAsync *facade = WorkerAsync::instance();
+    QLineSeries detector, thermometer;
+    detector.setName("SSPD 1");
+    thermometer.setName("Temperature 5");
+    facade->settings()->setSeries({&detector, &thermometer});
+    facade->settings()->setTimeConstant(0.1);
+
+    // The simulator's detectors power up shorted with the counter off: 0 counts, no count rate.
+    facade->activateMode(WorkerAsync::WorkerModeCpsVersTime);
+    QVERIFY(waitForReports(1, 3));
+    QCOMPARE(detector.count(), 0);
+    QVERIFY(!valueOf(1, "cps").isValid());
+    QCOMPARE(valueOf(1, "reading_valid"), QVariant(false));
+    QVERIFY(facade->statusText().startsWith(QStringLiteral("SSPD 1: --- cps")));
+    facade->setParameter(1, QStringLiteral("operate"), true);
+    QTRY_VERIFY_WITH_TIMEOUT(detector.count() >= 2, WaitMs);
+    QVERIFY(valueOf(1, "cps").isValid());
+
+    // A thermometer switched off keeps reporting a temperature it does not measure.
+    facade->activateMode(WorkerAsync::WorkerModeTemperatureVersTime);
+    QTRY_VERIFY_WITH_TIMEOUT(thermometer.count() >= 2, WaitMs);
+    QVERIFY(valueOf(5, "temperature").toDouble() > 0);
+    facade->setParameter(5, QStringLiteral("operate"), false);
+    QTRY_VERIFY_WITH_TIMEOUT(!valueOf(5, "temperature").isValid(), WaitMs);
+    const int charted = thermometer.count();
+    QVERIFY(waitForReports(5, 3));
+    QCOMPARE(thermometer.count(), charted);
+    QVERIFY(facade->statusText().startsWith(QStringLiteral("Temperature 5: --- K")));
+}
+
+void tst_MeasurementModes::latchedChannelIsMarkedUntilReset()
+{
+    SimulatorProcess simulator;
+    QVERIFY(connectTo(simulator));
+    WorkerAsync *facade = WorkerAsync::instance();
+    const auto biasNear = [](double amperes) {
+        return qAbs(valueOf(1, "current").toDouble() - amperes) < 0.2e-6;
+    };
+    facade->setParameter(1, QStringLiteral("time_const"), 0.1);
+    facade->setParameter(1, QStringLiteral("operate"), true);
+    facade->settings()->setActiveChannel(1);
+    facade->activateMode(WorkerAsync::WorkerModeSspdSingleChannel);
+
+    // Above the critical current (24 µA) the wire latches; back at 20 µA it stays normal.
+    facade->setParameter(1, QStringLiteral("current"), 30e-6);
+    QTRY_VERIFY_WITH_TIMEOUT(valueOf(1, "latched").toBool(), WaitMs);
+    facade->setParameter(1, QStringLiteral("current"), 20e-6);
+    QTRY_VERIFY_WITH_TIMEOUT(biasNear(20e-6), WaitMs);
+    QVERIFY(waitForReports(1, 2));
+    QVERIFY(valueOf(1, "latched").toBool());
+    QCOMPARE(valueOf(1, "cps").toDouble(), 0.0);
+
+    facade->resetLatch(1);
+    QTRY_VERIFY_WITH_TIMEOUT(!valueOf(1, "latched").toBool() && valueOf(1, "cps").toDouble() > 1000, WaitMs);
+    QVERIFY(biasNear(20e-6));
 }
 
 QTEST_MAIN(tst_MeasurementModes)
