@@ -4,6 +4,7 @@
 #include "DriverDataModel.h"
 #include "EepromDataModel.h"
 #include "MyChartRect.h"
+#include "RecycleController.h"
 #include "SeriesThinner.h"
 #include "Settings.h"
 #include "WorkerAsync.h"
@@ -23,6 +24,8 @@ void registerQmlTypes()
 {
     qmlRegisterUncreatableType<Settings>(QmlModule, 1, 0, "Settings",
                                          "Settings are reached through Worker.settings");
+    qmlRegisterUncreatableType<RecycleController>(QmlModule, 1, 0, "RecycleController",
+                                                  "The recycle is reached through Worker.recycle");
     qmlRegisterSingletonType<WorkerAsync>(
         QmlModule, 1, 0, "Worker", [](QQmlEngine *, QJSEngine *) -> QObject * {
             // The facade outlives the engine and is deleted by the program, not by QML.

@@ -14,6 +14,8 @@
 #include "PresetFile.h"
 #include "ReadingValidity.h"
 #include "SeriesExporter.h"
+#include "RecycleController.h"
+#include "RecycleSession.h"
 #include "Settings.h"
 #include "SweepParameterLists.h"
 #include "TraceHeader.h"
@@ -143,7 +145,9 @@ WorkerAsync::WorkerAsync()
           [this](int address, double amperes) {
               sendCommand(CommandFreeStyle, QVariantList{address, QStringLiteral("current"), amperes});
           },
-          this))
+          this)),
+      m_recycle(new RecycleController(
+          [this](const QVariantList &request) { sendCommand(CommandRecycle, request); }, this))
 {
     qRegisterMetaType<WorkerAsync::WorkerCommands>();
     qRegisterMetaType<WorkerAsync::WorkerMode>();
@@ -187,6 +191,8 @@ void WorkerAsync::connectWorker()
     connect(m_traceLog, &TraceLogger::failed, this,
             [this](const QString &error) { emit sendErrorMessage(ErrorTitle, error); });
     connect(worker, &WorkerProcess::connectionChanged, this, &WorkerAsync::setConnection);
+    connect(worker->recycleSession(), &RecycleSession::statusChanged, m_recycle,
+            &RecycleController::applyStatus);
     connect(m_settings, &Settings::timeConstantChanged, this,
             [this] { sendCommand(CommandSetTimeOut, m_settings->timeConstant() * MilliPerUnit); });
     connect(m_settings, &Settings::logYChanged, this, &WorkerAsync::refitVerticalRange);

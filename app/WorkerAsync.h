@@ -20,6 +20,7 @@ class EepromDataStorage;
 class LatchReset;
 class MyChartRect;
 class QAreaSeries;
+class RecycleController;
 class QXYSeries;
 class Settings;
 class TraceLogger;
@@ -34,6 +35,7 @@ class WorkerAsync : public QObject
     Q_MOC_INCLUDE("Settings.h")
     Q_MOC_INCLUDE(<QtCharts / QXYSeries>)
     Q_MOC_INCLUDE("TraceLogger.h")
+    Q_MOC_INCLUDE("RecycleController.h")
     Q_PROPERTY(bool GUIEnable READ GUIEnable WRITE setGUIEnable NOTIFY GUIEnableChanged)
     Q_PROPERTY(QStringList AvailableVantrels READ AvailableVantrels WRITE setAvailableVantrels NOTIFY
                    AvailableVantrelsChanged)
@@ -47,6 +49,8 @@ class WorkerAsync : public QObject
     Q_PROPERTY(Settings *settings READ settings WRITE setSettings NOTIFY settingsChanged)
     Q_PROPERTY(double progress READ progress WRITE setProgress NOTIFY progressChanged)
     Q_PROPERTY(QString WorkerVersion READ WorkerVersion CONSTANT)
+    /// The "Recycle" screen's state and commands.
+    Q_PROPERTY(RecycleController *recycle READ recycle CONSTANT)
     Q_PROPERTY(bool isSystemEqualRaspberryPi READ isSystemEqualRaspberryPi CONSTANT)
     /// The live charts stop drawing while true; readings go on and are drawn on resume.
     Q_PROPERTY(bool plotPaused READ plotPaused WRITE setPlotPaused NOTIFY plotPausedChanged)
@@ -94,7 +98,8 @@ public:
         CommandLock,
         CommandUpdateEepromConst,
         CommandSetEepromConst,
-        CommandWriteEEPROM
+        CommandWriteEEPROM,
+        CommandRecycle ///< a RecycleSession request: QVariantList (request, payload)
     };
     Q_ENUM(WorkerCommands)
 
@@ -145,6 +150,7 @@ public:
     bool animationEnable() const { return m_animationEnable; }
     void setAnimationEnable(bool enable);
     Settings *settings() const { return m_settings; }
+    RecycleController *recycle() const { return m_recycle; }
     void setSettings(Settings *settings);
     double progress() const { return m_progress; }
     WorkerMode currentMode() const { return m_currentMode; }
@@ -283,6 +289,7 @@ private:
     PausedPoints m_pausedPoints;
     TraceLogger *m_traceLog;
     LatchReset *m_latchReset;                    ///< child
+    RecycleController *m_recycle;
     QDateTime m_runStart;                        ///< when the current mode was activated
     QList<DataProviderItem> m_modulesAtRunStart; ///< the module list at that moment
     int m_connectionState = 0;

@@ -8,6 +8,7 @@
 #include "ModuleListFilter.h"
 #include "ReadingValidity.h"
 #include "StopRequest.h"
+#include "RecycleSession.h"
 #include "WorkerStatistics.h"
 #include "convertToHostAddress.h"
 #include "vtTcpSocketIOInterface.h"
@@ -66,7 +67,7 @@ QString connectFailureText(const vtTcpSocketIOInterface &link, const QString &pe
 }
 } // namespace
 
-WorkerProcess::WorkerProcess(QObject *parent) : QObject(parent) {}
+WorkerProcess::WorkerProcess(QObject *parent) : QObject(parent), m_recycle(new RecycleSession(this)) {}
 
 WorkerProcess::~WorkerProcess() = default;
 
@@ -105,6 +106,7 @@ void WorkerProcess::start()
     for (;;) {
         if (StopRequest::isPending()) {
             qCDebug(lcWorker) << "interrupted";
+            m_recycle->setDrivers({}); // a running recycle ends with its relays rested
             finish();
             return;
         }
@@ -118,7 +120,10 @@ void WorkerProcess::start()
         if (m_link)
             reportConnection(
                 m_connection.socketObserved(m_link->isConnected(), QDateTime::currentMSecsSinceEpoch()));
-        waitForCommandOrPoll(nextWaitIntervalMs());
+        m_recycle->service();
+        waitForCommandOrPoll(m_recycle->isActive()
+                                 ? std::min(nextWaitIntervalMs(), int(RecycleSession::ServiceWaitMs))
+                                 : nextWaitIntervalMs());
         ++m_pass;
         statistics.endLoop(m_mode, m_timeConstMs);
     }
@@ -221,6 +226,9 @@ bool WorkerProcess::execute(WorkerAsync::WorkerCommands cmd, const QVariant &par
     case WorkerAsync::CommandUpdateUnit:
         if (vantrelRequest(QStringLiteral("SYST:LOCK 1")))
             vantrelRequest(QStringLiteral("SYST:UPDT %1\r\n").arg(params.toInt()));
+        break;
+    case WorkerAsync::CommandRecycle:
+        m_recycle->handleRequest(params);
         break;
     case WorkerAsync::CommandLock:
         vantrelRequest(QStringLiteral("SYST:LOCK %1").arg(params.toInt() != 0 ? 1 : 0));
@@ -567,6 +575,7 @@ void WorkerProcess::changeUnitList(const QString &command, int address, const QS
 
 void WorkerProcess::commandConnect(const QString &address)
 {
+    m_recycle->setDrivers({}); // while the old link can still rest the relays
     delete m_link;
     m_link = nullptr;
 
@@ -634,6 +643,7 @@ bool WorkerProcess::updateDeviceList(vtTcpSocketIOInterface *link, QString *whyN
         legacy ? driversFromLegacyList(modules.list, link) : driversFromList(modules.list, link);
     emit deviceListUpdated(list);
     reportSkippedEntries(modules.skipped);
+    m_recycle->setDrivers(m_drivers);
     return true;
 }
 
@@ -660,6 +670,7 @@ void WorkerProcess::reportConnection(bool changed)
 
 void WorkerProcess::clearDrivers()
 {
+    m_recycle->setDrivers({});
     qDeleteAll(m_drivers);
     m_drivers.clear();
 }

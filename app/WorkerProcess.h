@@ -16,6 +16,7 @@
 #include <QWaitCondition>
 
 class CommonDriver;
+class RecycleSession;
 class vtTcpSocketIOInterface;
 
 /// Does all the talking to the crate, on the worker thread: drains the command queue, runs one
@@ -56,6 +57,8 @@ public:
     /// The first driver at that bus address, or none.
     CommonDriver *driverByAddress(int address) const;
     QList<CommonDriver *> drivers() const { return m_drivers; }
+    /// The temperature recycle; a worker-thread object, only to be connected to from elsewhere.
+    RecycleSession *recycleSession() const { return m_recycle; }
 
 public slots:
     /// The loop; returns only when the thread is asked to stop.
@@ -148,6 +151,7 @@ private:
 
     QVariantMap m_sweepParameters;
     QList<CommonDriver *> m_drivers; ///< children of the worker, one per driven module
+    RecycleSession *m_recycle;       ///< child of the worker
     vtTcpSocketIOInterface *m_link = nullptr;
     QMutex m_queueLock;
     QList<QueuedCommand> m_commandQueue;

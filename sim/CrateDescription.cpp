@@ -8,6 +8,7 @@
 namespace {
 constexpr int MaxBusAddress = 255;
 constexpr double MicroampsPerAmp = 1e6;
+constexpr int RelayCount = 4;
 const char *const BuiltInCratePath = ":/crates/default.json";
 const QString DefaultModuleType = QStringLiteral("VT4SDM0");
 
@@ -19,6 +20,23 @@ bool readNumber(const QJsonObject &entry, const QString &key, double low, double
     if (!json.isDouble() || json.toDouble() < low || json.toDouble() > high)
         return false;
     *value = json.toDouble();
+    return true;
+}
+
+/// Relay numbers 1..4 as state bits; absent means none.
+bool readStuckRelays(const QJsonObject &entry, quint8 *bits)
+{
+    const QJsonValue json = entry.value(QStringLiteral("stuckRelays"));
+    if (json.isUndefined())
+        return true;
+    if (!json.isArray())
+        return false;
+    for (const QJsonValue &relay : json.toArray()) {
+        const int number = relay.toInt(0);
+        if (!relay.isDouble() || relay.toDouble() != number || number < 1 || number > RelayCount)
+            return false;
+        *bits |= static_cast<quint8>(1u << (number - 1));
+    }
     return true;
 }
 
@@ -58,6 +76,10 @@ std::optional<ModuleDescription> parseModule(const QJsonObject &entry, QString *
         !readNumber(entry, QStringLiteral("darkCountsCps"), 0, 1e9, &module.darkCountsAtCritical) ||
         !readNumber(entry, QStringLiteral("seed"), 0, 9e15, &seed)) {
         *error = QStringLiteral("a physics setting is not a number in its range");
+        return std::nullopt;
+    }
+    if (!readStuckRelays(entry, &module.stuckRelays)) {
+        *error = QStringLiteral("\"stuckRelays\" must be a list of relay numbers 1..4");
         return std::nullopt;
     }
     module.criticalCurrent = criticalCurrentUa / MicroampsPerAmp;

@@ -21,5 +21,6 @@ struct ModuleDescription
     double lightLevel = 2e5;           ///< SSPD photon count rate on the plateau, counts/s
     double darkCountsAtCritical = 3e4; ///< SSPD dark count rate at the critical current, counts/s
     quint64 seed = 0;                  ///< random seed of the detector's counts (0: derived from the address)
-    double startBias = 0; ///< SSPD bias current at power-on, A; above 0 the channel also starts counting
+    double startBias = 0;   ///< SSPD bias current at power-on, A; above 0 the channel also starts counting
+    quint8 stuckRelays = 0; ///< four-channel temperature module: relays (state bits) that ignore commands
 };

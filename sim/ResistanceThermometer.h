@@ -15,7 +15,7 @@ public:
 
     static constexpr double NominalCurrent = 10e-6; ///< excitation the tables are made for, A
     static constexpr double MaxCurrent = 1e-3;      ///< the modules' current source range, A
-    static constexpr double TableLowest = 1.5;      ///< first point of the factory table, K
+    static constexpr double TableLowest = 0.3;      ///< first point of the factory table, K
     static constexpr double TableHighest = 40.0;    ///< last point of the factory table, K
 
     /// Resistance at `kelvin`, Ω.

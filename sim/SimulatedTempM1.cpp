@@ -7,9 +7,10 @@
 #include <cmath>
 
 namespace {
-/// How far above the cold plate each channel's sensor sits, K (plate, detector mount, shield
-/// flange, pump line).
-constexpr std::array<double, VT4TDM1_Channels> ChannelOffsets{0.0, 0.12, 0.35, 0.8};
+/// How far above the cold plate the sensors of channels 0..2 sit, K (plate, detector mount,
+/// shield flange); channel 3 sits on the sorption pump.
+constexpr std::array<double, VT4TDM1_Channels> ChannelOffsets{0.0, 0.12, 0.35, 0.0};
+constexpr int PumpChannel = 3;
 constexpr int ChannelByteSize = 1;
 constexpr quint8 StateBits = 0x0F; ///< relay states in the low nibble, change mask in the high one
 constexpr int MaskShift = 4;
@@ -35,8 +36,8 @@ SimulatedTempM1::SimulatedTempM1(const ModuleDescription &description, const Sim
 
 SimulatedTempM1::~SimulatedTempM1()
 {
-    // A module taken out of the crate no longer powers the heater.
-    if (m_relays & HeaterRelay)
+    // A module taken out of the crate no longer powers the pump heater or holds the heat switch.
+    if (m_relays & (HeaterRelay | HeatSwitchRelay))
         setRelays(0);
 }
 
@@ -107,7 +108,9 @@ void SimulatedTempM1::loadEeprom(const QByteArray &image)
 
 float SimulatedTempM1::voltage(int channel)
 {
-    const double kelvin = m_cryostat.readTemperature() + ChannelOffsets[size_t(channel)];
+    const double kelvin = channel == PumpChannel
+                              ? m_cryostat.readPumpTemperature()
+                              : m_cryostat.readTemperature() + ChannelOffsets[size_t(channel)];
     return static_cast<float>(ResistanceThermometer::voltage(m_currents[size_t(channel)], kelvin));
 }
 
@@ -163,8 +166,11 @@ std::optional<QByteArray> SimulatedTempM1::handleTableChunk(quint8 command, cons
 void SimulatedTempM1::setRelays(quint8 relays)
 {
     m_cryostat.advanceTo(m_clock.seconds()); // the heater switches now, not at the last reading
-    m_relays = relays & StateBits;
+    // A stuck relay stays as it is, whatever the command.
+    const quint8 stuck = description().stuckRelays;
+    m_relays = static_cast<quint8>(((relays & ~stuck) | (m_relays & stuck)) & StateBits);
     m_cryostat.setHeaterOn(m_relays & HeaterRelay);
+    m_cryostat.setHeatSwitchClosed(m_relays & HeatSwitchRelay);
 }
 
 std::optional<QByteArray> SimulatedTempM1::handleModuleRequest(quint8 command, const QByteArray &data)

@@ -10,10 +10,11 @@
 class CryostatModel;
 class SimClock;
 
-/// The four-channel temperature module: four resistance thermometers at different places on the
-/// cryostat stage, each with its own excitation current and calibration table, per-channel
-/// default parameters and calibration coefficients, the switcher mode, and four relays. Relay 1
-/// drives the stage heater of the cryostat model; the others are plain outputs.
+/// The four-channel temperature module: four resistance thermometers (three on the cryostat
+/// stage, channel 3 on the sorption pump), each with its own excitation current and calibration
+/// table, per-channel default parameters and calibration coefficients, the switcher mode, and
+/// four relays. Relay 1 heats the sorption pump, relay 2 closes its heat switch; the others are
+/// plain outputs. Relays named stuck in the description ignore every command.
 ///
 /// Requests that carry a channel take 0..3, or 0xFF for all channels at once; any other channel
 /// or length is refused (no reply). Coefficients, default parameters and tables are what
@@ -39,8 +40,9 @@ public:
         SetDefaultParams = 47,
     };
 
-    static constexpr quint8 HeaterRelay = 0x01; ///< relay 1, state bit 0
-    static constexpr int SwitcherModeCount = 4; ///< the module knows modes 0..3
+    static constexpr quint8 HeaterRelay = 0x01;     ///< relay 1, state bit 0: sorption pump heater
+    static constexpr quint8 HeatSwitchRelay = 0x02; ///< relay 2, state bit 1: pump heat switch
+    static constexpr int SwitcherModeCount = 4;     ///< the module knows modes 0..3
 
     SimulatedTempM1(const ModuleDescription &description, const SimClock &clock, CryostatModel &cryostat);
     ~SimulatedTempM1() override;

@@ -17,6 +17,7 @@ private slots:
     void earlierTimeChangesNothing();
     void thermometerNoiseIsBounded();
     void pressureFollowsTemperature();
+    void sorptionRecycleCoolsBelowBathForTheHoldTime();
 };
 
 void tst_CryostatModel::idleStageStaysBetweenTwoAndFourKelvin()
@@ -111,6 +112,33 @@ void tst_CryostatModel::pressureFollowsTemperature()
     cryostat.advanceTo(10 * Minute);
     QVERIFY(qFuzzyCompare(cryostat.pressure() / CryostatModel::PressureAtBase,
                           cryostat.stageTemperature() / cryostat.settings().baseTemperature));
+}
+
+void tst_CryostatModel::sorptionRecycleCoolsBelowBathForTheHoldTime()
+{
+    CryostatModel cryostat;
+    const double bath = cryostat.settings().baseTemperature;
+    cryostat.setHeatSwitchClosed(true);
+    cryostat.advanceTo(5 * Minute);
+    QCOMPARE(cryostat.stageTemperature(), bath); // nothing condensed yet: no pumping
+
+    cryostat.setHeatSwitchClosed(false);
+    cryostat.setHeaterOn(true); // heat the pump: it gives off its gas, the stage warms
+    cryostat.advanceTo(7 * Minute);
+    QVERIFY(cryostat.pumpTemperature() > cryostat.settings().desorptionTemperature);
+    QVERIFY(cryostat.stageTemperature() > bath + 2.0);
+    QVERIFY(cryostat.charge() > 0.5);
+
+    cryostat.setHeaterOn(false);
+    cryostat.setHeatSwitchClosed(true); // the pump cools and pumps on the condensed liquid
+    cryostat.advanceTo(12 * Minute);
+    QVERIFY(cryostat.pumpTemperature() < cryostat.settings().pumpingTemperature);
+    QVERIFY2(cryostat.stageTemperature() < 0.5, qPrintable(QString::number(cryostat.stageTemperature())));
+
+    // The charge lasts at most the hold time; then the stage warms back to the bath.
+    cryostat.advanceTo(12 * Minute + cryostat.settings().holdTime + 5 * Minute);
+    QCOMPARE(cryostat.charge(), 0.0);
+    QVERIFY(qAbs(cryostat.stageTemperature() - bath) < 0.01);
 }
 
 QTEST_GUILESS_MAIN(tst_CryostatModel)

@@ -1,0 +1,185 @@
+#include "RecycleSession.h"
+#include "AppLogging.h"
+#include "TempDriverM1.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+
+namespace {
+const QString FinishedText = QStringLiteral("Recycle finished");
+
+QVariantList addressList(const QList<int> &addresses)
+{
+    QVariantList list;
+    for (int address : addresses)
+        list << address;
+    return list;
+}
+} // namespace
+
+RecycleSession::RecycleSession(QObject *parent) : QObject(parent) {}
+
+RecycleSession::~RecycleSession() = default;
+
+void RecycleSession::setDrivers(const QList<CommonDriver *> &drivers)
+{
+    end(QStringLiteral("the crate connection or module list changed"));
+    delete m_recycle.data();
+    m_drivers = drivers;
+    m_temperatureModule = nullptr;
+    for (CommonDriver *driver : drivers) {
+        if (auto *module = qobject_cast<TempDriverM1 *>(driver)) {
+            m_temperatureModule = module;
+            break;
+        }
+    }
+    m_status.clear();
+    m_outcome.clear();
+    report();
+}
+
+void RecycleSession::handleRequest(const QVariant &params)
+{
+    const QVariantList list = params.toList();
+    if (list.size() != 2)
+        return;
+    const QVariant payload = list.at(1);
+    switch (list.at(0).toInt()) {
+    case RequestStart: {
+        const QVariantList times = payload.toList();
+        bool ok[3] = {};
+        const auto ms = [&](int i) { return times.size() == 3 ? times.at(i).toUInt(&ok[i]) : 0u; };
+        const unsigned int heat = ms(0), thermalization = ms(1), cooling = ms(2);
+        if (ok[0] && ok[1] && ok[2] && heat > 0 && thermalization > 0 && cooling > 0)
+            start(heat, thermalization, cooling);
+        break;
+    }
+    case RequestAbort:
+        abort();
+        break;
+    case RequestMonitoring:
+        setMonitoring(payload.toBool());
+        break;
+    default:
+        break;
+    }
+}
+
+TemperatureRecycleInterface *RecycleSession::recycle()
+{
+    if (!m_recycle && m_temperatureModule) {
+        m_recycle = new TemperatureRecycleInterface(m_temperatureModule, &m_drivers, this);
+        connect(m_recycle, &TemperatureRecycleInterface::stateChanged, this, &RecycleSession::onStateChanged);
+        connect(m_recycle, &TemperatureRecycleInterface::progress, this,
+                [this](uint32_t value) { m_progress = value; });
+    }
+    return m_recycle;
+}
+
+bool RecycleSession::start(unsigned int heatMs, unsigned int thermalizationMs, unsigned int coolingMs)
+{
+    TemperatureRecycleInterface *procedure = recycle();
+    if (!procedure || procedure->isRunning()) {
+        m_outcome = procedure ? QStringLiteral("A recycle is running already")
+                              : QStringLiteral("The crate has no four-channel temperature module");
+        report();
+        return false;
+    }
+    qCDebug(lcWorker) << "recycle start" << heatMs << thermalizationMs << coolingMs;
+    m_outcome.clear();
+    m_failedReads = 0;
+    procedure->startProcess(heatMs, thermalizationMs, coolingMs);
+    report();
+    return true;
+}
+
+void RecycleSession::abort()
+{
+    if (m_recycle)
+        m_recycle->abortProcess();
+    report();
+}
+
+void RecycleSession::end(const QString &reason)
+{
+    if (!isRunning())
+        return;
+    qCDebug(lcWorker) << "recycle ended:" << reason;
+    m_recycle->abortProcess();
+    m_outcome = QStringLiteral("Process Aborted: %1").arg(reason);
+}
+
+void RecycleSession::onStateChanged(TemperatureRecycleInterface::TemperatureRecycleState state)
+{
+    if (state == TemperatureRecycleInterface::StateProcessAborted)
+        m_outcome = TemperatureRecycleInterface::toString(state);
+    else if (state == TemperatureRecycleInterface::StateFinishRecycling)
+        m_outcome = FinishedText;
+    report();
+}
+
+void RecycleSession::setMonitoring(bool on)
+{
+    m_monitoring = on;
+    if (on)
+        report();
+}
+
+bool RecycleSession::isActive() const
+{
+    return m_monitoring || isRunning();
+}
+
+void RecycleSession::service()
+{
+    if (!isActive())
+        return;
+    // The loop sleeps on its queue rather than in an event loop: the procedure's timers and the
+    // link's notifications are handed over here.
+    QCoreApplication::processEvents();
+    if (m_sinceReport.isValid() && m_sinceReport.elapsed() < StatusPeriodMs)
+        return;
+    if (read()) {
+        m_failedReads = 0;
+    } else if (++m_failedReads >= LostAfterFailedReads) {
+        end(QStringLiteral("the temperature module does not answer"));
+    }
+    report();
+}
+
+bool RecycleSession::read()
+{
+    if (!m_temperatureModule)
+        return false;
+    if (!m_temperatureModule->updateTemperature())
+        return false;
+    m_status.insert(QStringLiteral("stageTemperature"),
+                    m_temperatureModule->currentTemperature(StageChannel));
+    m_status.insert(QStringLiteral("pumpTemperature"), m_temperatureModule->currentTemperature(PumpChannel));
+    m_status.insert(QStringLiteral("time"), double(QDateTime::currentMSecsSinceEpoch()));
+    if (TemperatureRecycleInterface *procedure = recycle()) {
+        m_status.insert(QStringLiteral("integrity"), procedure->checkIntegrity());
+        m_status.insert(QStringLiteral("relay1"), procedure->getReadedRelayState(cRelaysStatus::RelayIndex1));
+        m_status.insert(QStringLiteral("relay2"), procedure->getReadedRelayState(cRelaysStatus::RelayIndex2));
+    }
+    return true;
+}
+
+void RecycleSession::report()
+{
+    m_sinceReport.start();
+    const auto state = m_recycle ? m_recycle->getCurrentState() : TemperatureRecycleInterface::StateIdle;
+    m_status.insert(QStringLiteral("available"), !m_temperatureModule.isNull());
+    m_status.insert(QStringLiteral("running"), isRunning());
+    m_status.insert(QStringLiteral("state"), int(state));
+    m_status.insert(QStringLiteral("stateText"), TemperatureRecycleInterface::toString(state));
+    m_status.insert(QStringLiteral("remainingMs"), m_recycle ? m_recycle->remainingTotal() : 0);
+    m_status.insert(QStringLiteral("phaseRemainingMs"), m_recycle ? m_recycle->getElapsed() : 0);
+    m_status.insert(QStringLiteral("progress"),
+                    isRunning() ? double(m_progress) / TemperatureRecycleInterface::ProgressScale : 0.0);
+    m_status.insert(QStringLiteral("outcome"), m_outcome);
+    m_status.insert(QStringLiteral("unrestored"),
+                    addressList(m_recycle ? m_recycle->unrestoredAddresses() : QList<int>()));
+    m_status.insert(QStringLiteral("failedReads"), m_failedReads);
+    emit statusChanged(m_status);
+}

@@ -1,0 +1,141 @@
+#include "SisBiasSourceDriverM0.h"
+#include "RecordCoherence.h"
+#include "SetPointLimits.h"
+
+#include <QMetaType>
+
+namespace {
+constexpr quint8 NoCommand = DriverProperty_p::NoCommand;
+
+void registerRecordMetaTypes()
+{
+    qRegisterMetaType<VT4BSM0_Data_t>();
+    qRegisterMetaType<VT4BSM0V0_EEPROM_Const_t>();
+    qRegisterMetaType<VT4BSM0_SWEEP_PARAMS_t>();
+    qRegisterMetaType<pair_t<float>>();
+}
+} // namespace
+
+SisBiasSourceDriverM0::SisBiasSourceDriverM0(QObject *parent)
+    : CommonDriver(parent),
+      m_data(std::make_unique<DriverPropertyReadOnly<VT4BSM0_Data_t>>(this, 16, NoCommand)),
+      m_current(std::make_unique<DriverProperty<float>>(this, 17, 18)),
+      m_voltage(std::make_unique<DriverProperty<float>>(this, 19, 20)),
+      m_shortEnable(std::make_unique<DriverProperty<bool>>(this, 21, 22)),
+      m_mode(std::make_unique<DriverProperty<char>>(this, 23, 24)),
+      m_eepromConst(std::make_unique<DriverProperty<VT4BSM0V0_EEPROM_Const_t>>(this, 27, 28)),
+      m_currentAdcCoeff(std::make_unique<DriverProperty<pair_t<float>>>(this, 29, 30)),
+      m_currentDacCoeff(std::make_unique<DriverProperty<pair_t<float>>>(this, 33, 34)),
+      m_currentLimits(std::make_unique<DriverProperty<pair_t<float>>>(this, 37, 38)),
+      m_currentStep(std::make_unique<DriverProperty<float>>(this, 39, 40)),
+      m_voltageAdcCoeff(std::make_unique<DriverProperty<pair_t<float>>>(this, 31, 32)),
+      m_voltageDacCoeff(std::make_unique<DriverProperty<pair_t<float>>>(this, 35, 36)),
+      m_voltageLimits(std::make_unique<DriverProperty<pair_t<float>>>(this, 41, 42)),
+      m_voltageStep(std::make_unique<DriverProperty<float>>(this, 43, 44)),
+      m_currentMonitorResistance(std::make_unique<DriverProperty<float>>(this, 45, 46)),
+      m_pidEnable(std::make_unique<DriverProperty<bool>>(this, 25, 26)),
+      m_sweepParams(std::make_unique<DriverProperty<VT4BSM0_SWEEP_PARAMS_t>>(this, 47, 48)),
+      m_sweepStart(std::make_unique<DriverCommand>(this, 49)),
+      m_sweepStop(std::make_unique<DriverCommand>(this, 50))
+{
+    registerRecordMetaTypes();
+    subscribeCoherenceCallbacks();
+}
+
+// The properties are deleted here, while the driver they unlist themselves from still exists.
+SisBiasSourceDriverM0::~SisBiasSourceDriverM0() = default;
+
+bool SisBiasSourceDriverM0::setCurrentWithinLimits(float amperes, int attempts)
+{
+    return SetPointLimits::writeChecked(
+        m_eepromConst.get(), m_calibrationRead, m_current.get(), amperes,
+        [this](float value) { return SetPointLimits::within(m_currentLimits->currentValue(), value); },
+        attempts);
+}
+
+bool SisBiasSourceDriverM0::setVoltageWithinLimits(float volts, int attempts)
+{
+    return SetPointLimits::writeChecked(
+        m_eepromConst.get(), m_calibrationRead, m_voltage.get(), volts,
+        [this](float value) { return SetPointLimits::within(m_voltageLimits->currentValue(), value); },
+        attempts);
+}
+
+bool SisBiasSourceDriverM0::setSweepParamsWithinLimits(const VT4BSM0_SWEEP_PARAMS_t &params, int attempts)
+{
+    return SetPointLimits::writeChecked(
+        m_eepromConst.get(), m_calibrationRead, m_sweepParams.get(), params,
+        [this](const VT4BSM0_SWEEP_PARAMS_t &sweep) { return sweepAllowed(sweep); }, attempts);
+}
+
+bool SisBiasSourceDriverM0::sweepAllowed(const VT4BSM0_SWEEP_PARAMS_t &sweep) const
+{
+    const bool byCurrent = sweep.mode == VT4BSM0_ModeCurrentBias;
+    if (!byCurrent && sweep.mode != VT4BSM0_ModeVoltageBias)
+        return false;
+    const pair_t<float> limits =
+        byCurrent ? m_currentLimits->currentValue() : m_voltageLimits->currentValue();
+    return SetPointLimits::within(limits, sweep.start) && SetPointLimits::within(limits, sweep.stop) &&
+           std::isfinite(sweep.step) && sweep.step > 0.0f && std::isfinite(sweep.dwell) && sweep.dwell > 0.0f;
+}
+
+void SisBiasSourceDriverM0::updateData(const VT4BSM0_Data_t &data)
+{
+    m_data->setCurrentValue(data);
+    emit dataUpdated(data);
+}
+
+void SisBiasSourceDriverM0::updateEEPROM(const VT4BSM0V0_EEPROM_Const_t &eeprom)
+{
+    m_eepromConst->setCurrentValue(eeprom);
+    emit eepromConstUpdated(eeprom);
+}
+
+void SisBiasSourceDriverM0::subscribeCoherenceCallbacks()
+{
+    using Data = VT4BSM0_Data_t;
+    using Eeprom = VT4BSM0V0_EEPROM_Const_t;
+    using namespace RecordCoherence;
+    const auto publishData = &SisBiasSourceDriverM0::updateData;
+    const auto publishEeprom = &SisBiasSourceDriverM0::updateEEPROM;
+
+    m_data->gettedSignal()->subscribe([this] {
+        const Data record = m_data->currentValue();
+        copyField(m_current.get(), record, &Data::current);
+        copyField(m_voltage.get(), record, &Data::voltage);
+        copyField(m_shortEnable.get(), record, &Data::shortEnable);
+        copyField(m_mode.get(), record, &Data::mode);
+        updateData(record);
+    });
+    mirrorOnGetted(this, publishData, m_current.get(), m_data.get(), &Data::current);
+    mirrorOnGetted(this, publishData, m_voltage.get(), m_data.get(), &Data::voltage);
+    mirrorOnGetted(this, publishData, m_shortEnable.get(), m_data.get(), &Data::shortEnable);
+    mirrorOnGetted(this, publishData, m_mode.get(), m_data.get(), &Data::mode);
+
+    m_eepromConst->gettedSignal()->subscribe([this] {
+        const Eeprom record = m_eepromConst->currentValue();
+        copyField(m_currentAdcCoeff.get(), record, &Eeprom::currentAdcCoeff);
+        copyField(m_currentDacCoeff.get(), record, &Eeprom::currentDacCoeff);
+        copyField(m_currentLimits.get(), record, &Eeprom::currentLimits);
+        copyField(m_currentStep.get(), record, &Eeprom::currentStep);
+        copyField(m_voltageAdcCoeff.get(), record, &Eeprom::voltageAdcCoeff);
+        copyField(m_voltageDacCoeff.get(), record, &Eeprom::voltageDacCoeff);
+        copyField(m_voltageLimits.get(), record, &Eeprom::voltageLimits);
+        copyField(m_voltageStep.get(), record, &Eeprom::voltageStep);
+        copyField(m_currentMonitorResistance.get(), record, &Eeprom::currentMonitorResistance);
+        m_calibrationRead = true;
+        updateEEPROM(record);
+    });
+    const auto mirror = [this, publishEeprom](auto *single, auto field) {
+        mirrorOnGetted(this, publishEeprom, single, m_eepromConst.get(), field);
+    };
+    mirror(m_currentAdcCoeff.get(), &Eeprom::currentAdcCoeff);
+    mirror(m_currentDacCoeff.get(), &Eeprom::currentDacCoeff);
+    mirror(m_currentLimits.get(), &Eeprom::currentLimits);
+    mirror(m_currentStep.get(), &Eeprom::currentStep);
+    mirror(m_voltageAdcCoeff.get(), &Eeprom::voltageAdcCoeff);
+    mirror(m_voltageDacCoeff.get(), &Eeprom::voltageDacCoeff);
+    mirror(m_voltageLimits.get(), &Eeprom::voltageLimits);
+    mirror(m_voltageStep.get(), &Eeprom::voltageStep);
+    mirror(m_currentMonitorResistance.get(), &Eeprom::currentMonitorResistance);
+}
