@@ -30,6 +30,7 @@ ApplicationWindow {
         ListElement { name: "Histogram (cps)"; source: "pages/HistogramPage.qml"; icon: "\u2587"; inMenu: true }
         ListElement { name: "SSPD Driver"; source: "pages/SspdDriverPage.qml"; icon: ""; inMenu: false }
         ListElement { name: "Temp Driver"; source: "pages/TempDriverPage.qml"; icon: ""; inMenu: false }
+        ListElement { name: "Recycle"; source: "pages/RecyclePage.qml"; icon: "\u2744"; inMenu: true }
     }
 
     function indexOfPage(name) {
@@ -145,7 +146,9 @@ ApplicationWindow {
                             required property string name
                             required property bool inMenu
                             text: name
+                            // The recycle needs a four-channel temperature module in the crate.
                             visible: inMenu && window.openTabs.indexOf(name) < 0
+                                     && (name !== "Recycle" || Worker.recycle.available)
                             height: visible ? implicitHeight : 0
                             onTriggered: window.openTab(name)
                         }
