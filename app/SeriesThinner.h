@@ -6,8 +6,8 @@
 
 /// Draws long traces cheaply: a chart shows a copy of a trace with at most the lowest and the
 /// highest point of each pixel column of the visible range, its first and last points, and one
-/// point beyond each edge so the line enters the plot. Peaks and dips stay where they are; the trace itself keeps every
-/// point for fits and exports. Stateless; QML reaches it as the singleton "SeriesThinner".
+/// point beyond each edge so the line enters the plot. Peaks and dips stay where they are; the trace itself
+/// keeps every point for fits and exports. Stateless; QML reaches it as the singleton "SeriesThinner".
 class SeriesThinner : public QObject
 {
     Q_OBJECT

@@ -288,7 +288,7 @@ private:
     bool m_plotPaused = false;
     PausedPoints m_pausedPoints;
     TraceLogger *m_traceLog;
-    LatchReset *m_latchReset;                    ///< child
+    LatchReset *m_latchReset; ///< child
     RecycleController *m_recycle;
     QDateTime m_runStart;                        ///< when the current mode was activated
     QList<DataProviderItem> m_modulesAtRunStart; ///< the module list at that moment

@@ -16,7 +16,7 @@ struct VT4BSM0_Data_t
 {
     float current;            ///< junction current, A
     float voltage;            ///< junction voltage, V
-    bool shortEnable;     ///< junction shorted
+    bool shortEnable;         ///< junction shorted
     char mode;                ///< source mode byte (VT4BSM0_Mode)
     std::uint8_t reserved[2]; ///< padding, not interpreted
 };

@@ -15,7 +15,7 @@
 struct VT4CLM0V0_Data_t
 {
     float current;            ///< control-line current, A
-    bool shortEnable;     ///< line shorted
+    bool shortEnable;         ///< line shorted
     std::uint8_t reserved[3]; ///< padding, not interpreted
 };
 
