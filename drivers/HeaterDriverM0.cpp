@@ -1,5 +1,5 @@
 #include "HeaterDriverM0.h"
-#include "RecordCoherence.h"
+#include "RecordMirror.h"
 #include "SetPointLimits.h"
 
 #include <QMetaType>
@@ -62,38 +62,16 @@ void HeaterDriverM0::subscribeCoherenceCallbacks()
 {
     using Data = VT4HTM0V0_Data_t;
     using Eeprom = VT4HT0V0_EEPROM_Const_t;
-    using namespace RecordCoherence;
-    const auto publishData = &HeaterDriverM0::updateData;
-    const auto publishEeprom = &HeaterDriverM0::updateEEPROM;
-
-    m_data->gettedSignal()->subscribe([this] {
-        const Data record = m_data->currentValue();
-        copyField(m_current.get(), record, &Data::current);
-        copyField(m_relayStatus.get(), record, &Data::relayStatus);
-        copyField(m_mode.get(), record, &Data::mode);
-        updateData(record);
-    });
-    mirrorOnGetted(this, publishData, m_current.get(), m_data.get(), &Data::current);
-    mirrorOnGetted(this, publishData, m_relayStatus.get(), m_data.get(), &Data::relayStatus);
-    mirrorOnGetted(this, publishData, m_mode.get(), m_data.get(), &Data::mode);
-
-    m_eepromConst->gettedSignal()->subscribe([this] {
-        const Eeprom record = m_eepromConst->currentValue();
-        copyField(m_currentAdcCoeff.get(), record, &Eeprom::currentAdcCoeff);
-        copyField(m_currentDacCoeff.get(), record, &Eeprom::currentDacCoeff);
-        copyField(m_maximumCurrent.get(), record, &Eeprom::maximumCurrent);
-        copyField(m_frontEdgeTime.get(), record, &Eeprom::frontEdgeTime);
-        copyField(m_holdTime.get(), record, &Eeprom::holdTime);
-        copyField(m_rearEdgeTime.get(), record, &Eeprom::rearEdgeTime);
-        m_calibrationRead = true;
-        updateEEPROM(record);
-    });
-    mirrorOnGetted(this, publishEeprom, m_currentAdcCoeff.get(), m_eepromConst.get(),
-                   &Eeprom::currentAdcCoeff);
-    mirrorOnGetted(this, publishEeprom, m_currentDacCoeff.get(), m_eepromConst.get(),
-                   &Eeprom::currentDacCoeff);
-    mirrorOnGetted(this, publishEeprom, m_maximumCurrent.get(), m_eepromConst.get(), &Eeprom::maximumCurrent);
-    mirrorOnGetted(this, publishEeprom, m_frontEdgeTime.get(), m_eepromConst.get(), &Eeprom::frontEdgeTime);
-    mirrorOnGetted(this, publishEeprom, m_holdTime.get(), m_eepromConst.get(), &Eeprom::holdTime);
-    mirrorOnGetted(this, publishEeprom, m_rearEdgeTime.get(), m_eepromConst.get(), &Eeprom::rearEdgeTime);
+    RecordMirror(this, m_data.get(), &HeaterDriverM0::updateData)
+        .field(m_current.get(), &Data::current)
+        .field(m_relayStatus.get(), &Data::relayStatus)
+        .field(m_mode.get(), &Data::mode);
+    RecordMirror(this, m_eepromConst.get(), &HeaterDriverM0::updateEEPROM,
+                 [this] { m_calibrationRead = true; })
+        .field(m_currentAdcCoeff.get(), &Eeprom::currentAdcCoeff)
+        .field(m_currentDacCoeff.get(), &Eeprom::currentDacCoeff)
+        .field(m_maximumCurrent.get(), &Eeprom::maximumCurrent)
+        .field(m_frontEdgeTime.get(), &Eeprom::frontEdgeTime)
+        .field(m_holdTime.get(), &Eeprom::holdTime)
+        .field(m_rearEdgeTime.get(), &Eeprom::rearEdgeTime);
 }

@@ -1,5 +1,5 @@
 #include "SisBiasSourceDriverM0.h"
-#include "RecordCoherence.h"
+#include "RecordMirror.h"
 #include "SetPointLimits.h"
 
 #include <QMetaType>
@@ -95,47 +95,20 @@ void SisBiasSourceDriverM0::subscribeCoherenceCallbacks()
 {
     using Data = VT4BSM0_Data_t;
     using Eeprom = VT4BSM0V0_EEPROM_Const_t;
-    using namespace RecordCoherence;
-    const auto publishData = &SisBiasSourceDriverM0::updateData;
-    const auto publishEeprom = &SisBiasSourceDriverM0::updateEEPROM;
-
-    m_data->gettedSignal()->subscribe([this] {
-        const Data record = m_data->currentValue();
-        copyField(m_current.get(), record, &Data::current);
-        copyField(m_voltage.get(), record, &Data::voltage);
-        copyField(m_shortEnable.get(), record, &Data::shortEnable);
-        copyField(m_mode.get(), record, &Data::mode);
-        updateData(record);
-    });
-    mirrorOnGetted(this, publishData, m_current.get(), m_data.get(), &Data::current);
-    mirrorOnGetted(this, publishData, m_voltage.get(), m_data.get(), &Data::voltage);
-    mirrorOnGetted(this, publishData, m_shortEnable.get(), m_data.get(), &Data::shortEnable);
-    mirrorOnGetted(this, publishData, m_mode.get(), m_data.get(), &Data::mode);
-
-    m_eepromConst->gettedSignal()->subscribe([this] {
-        const Eeprom record = m_eepromConst->currentValue();
-        copyField(m_currentAdcCoeff.get(), record, &Eeprom::currentAdcCoeff);
-        copyField(m_currentDacCoeff.get(), record, &Eeprom::currentDacCoeff);
-        copyField(m_currentLimits.get(), record, &Eeprom::currentLimits);
-        copyField(m_currentStep.get(), record, &Eeprom::currentStep);
-        copyField(m_voltageAdcCoeff.get(), record, &Eeprom::voltageAdcCoeff);
-        copyField(m_voltageDacCoeff.get(), record, &Eeprom::voltageDacCoeff);
-        copyField(m_voltageLimits.get(), record, &Eeprom::voltageLimits);
-        copyField(m_voltageStep.get(), record, &Eeprom::voltageStep);
-        copyField(m_currentMonitorResistance.get(), record, &Eeprom::currentMonitorResistance);
-        m_calibrationRead = true;
-        updateEEPROM(record);
-    });
-    const auto mirror = [this, publishEeprom](auto *single, auto field) {
-        mirrorOnGetted(this, publishEeprom, single, m_eepromConst.get(), field);
-    };
-    mirror(m_currentAdcCoeff.get(), &Eeprom::currentAdcCoeff);
-    mirror(m_currentDacCoeff.get(), &Eeprom::currentDacCoeff);
-    mirror(m_currentLimits.get(), &Eeprom::currentLimits);
-    mirror(m_currentStep.get(), &Eeprom::currentStep);
-    mirror(m_voltageAdcCoeff.get(), &Eeprom::voltageAdcCoeff);
-    mirror(m_voltageDacCoeff.get(), &Eeprom::voltageDacCoeff);
-    mirror(m_voltageLimits.get(), &Eeprom::voltageLimits);
-    mirror(m_voltageStep.get(), &Eeprom::voltageStep);
-    mirror(m_currentMonitorResistance.get(), &Eeprom::currentMonitorResistance);
+    RecordMirror(this, m_data.get(), &SisBiasSourceDriverM0::updateData)
+        .field(m_current.get(), &Data::current)
+        .field(m_voltage.get(), &Data::voltage)
+        .field(m_shortEnable.get(), &Data::shortEnable)
+        .field(m_mode.get(), &Data::mode);
+    RecordMirror(this, m_eepromConst.get(), &SisBiasSourceDriverM0::updateEEPROM,
+                 [this] { m_calibrationRead = true; })
+        .field(m_currentAdcCoeff.get(), &Eeprom::currentAdcCoeff)
+        .field(m_currentDacCoeff.get(), &Eeprom::currentDacCoeff)
+        .field(m_currentLimits.get(), &Eeprom::currentLimits)
+        .field(m_currentStep.get(), &Eeprom::currentStep)
+        .field(m_voltageAdcCoeff.get(), &Eeprom::voltageAdcCoeff)
+        .field(m_voltageDacCoeff.get(), &Eeprom::voltageDacCoeff)
+        .field(m_voltageLimits.get(), &Eeprom::voltageLimits)
+        .field(m_voltageStep.get(), &Eeprom::voltageStep)
+        .field(m_currentMonitorResistance.get(), &Eeprom::currentMonitorResistance);
 }

@@ -1,5 +1,5 @@
 #include "SisControlLineDriverM0.h"
-#include "RecordCoherence.h"
+#include "RecordMirror.h"
 #include "SetPointLimits.h"
 
 #include <QMetaType>
@@ -58,32 +58,13 @@ void SisControlLineDriverM0::subscribeCoherenceCallbacks()
 {
     using Data = VT4CLM0V0_Data_t;
     using Eeprom = VT4CLM0V0_EEPROM_Const_t;
-    using namespace RecordCoherence;
-    const auto publishData = &SisControlLineDriverM0::updateData;
-    const auto publishEeprom = &SisControlLineDriverM0::updateEEPROM;
-
-    m_data->gettedSignal()->subscribe([this] {
-        const Data record = m_data->currentValue();
-        copyField(m_current.get(), record, &Data::current);
-        copyField(m_shortEnable.get(), record, &Data::shortEnable);
-        updateData(record);
-    });
-    mirrorOnGetted(this, publishData, m_current.get(), m_data.get(), &Data::current);
-    mirrorOnGetted(this, publishData, m_shortEnable.get(), m_data.get(), &Data::shortEnable);
-
-    m_eepromConst->gettedSignal()->subscribe([this] {
-        const Eeprom record = m_eepromConst->currentValue();
-        copyField(m_currentAdcCoeff.get(), record, &Eeprom::currentAdcCoeff);
-        copyField(m_currentDacCoeff.get(), record, &Eeprom::currentDacCoeff);
-        copyField(m_currentLimits.get(), record, &Eeprom::currentLimits);
-        copyField(m_currentStep.get(), record, &Eeprom::currentStep);
-        m_calibrationRead = true;
-        updateEEPROM(record);
-    });
-    mirrorOnGetted(this, publishEeprom, m_currentAdcCoeff.get(), m_eepromConst.get(),
-                   &Eeprom::currentAdcCoeff);
-    mirrorOnGetted(this, publishEeprom, m_currentDacCoeff.get(), m_eepromConst.get(),
-                   &Eeprom::currentDacCoeff);
-    mirrorOnGetted(this, publishEeprom, m_currentLimits.get(), m_eepromConst.get(), &Eeprom::currentLimits);
-    mirrorOnGetted(this, publishEeprom, m_currentStep.get(), m_eepromConst.get(), &Eeprom::currentStep);
+    RecordMirror(this, m_data.get(), &SisControlLineDriverM0::updateData)
+        .field(m_current.get(), &Data::current)
+        .field(m_shortEnable.get(), &Data::shortEnable);
+    RecordMirror(this, m_eepromConst.get(), &SisControlLineDriverM0::updateEEPROM,
+                 [this] { m_calibrationRead = true; })
+        .field(m_currentAdcCoeff.get(), &Eeprom::currentAdcCoeff)
+        .field(m_currentDacCoeff.get(), &Eeprom::currentDacCoeff)
+        .field(m_currentLimits.get(), &Eeprom::currentLimits)
+        .field(m_currentStep.get(), &Eeprom::currentStep);
 }

@@ -76,25 +76,9 @@ void SspdDriverM0::updateEEPROM(const VT4SDM0V1_EEPROM_Const_t &eeprom)
 
 void SspdDriverM0::subscribeCoherenceCallbacks()
 {
-    using Data = VT4SDM0V1_Data_t;
-    using Eeprom = VT4SDM0V1_EEPROM_Const_t;
-
-    m_data->gettedSignal()->subscribe([this] {
-        const Data record = m_data->currentValue();
-        RecordCoherence::copyField(m_current.get(), record, &Data::current);
-        RecordCoherence::copyField(m_voltage.get(), record, &Data::voltage);
-        RecordCoherence::copyField(m_counts.get(), record, &Data::counts);
-        RecordCoherence::copyField(m_status.get(), record, &Data::status);
-        updateData(record);
-    });
+    SspdCoherence::mirrorSharedData(this);
     SspdCoherence::subscribeShared(this);
     RecordCoherence::mirrorSwitch(this, &SspdDriverM0::updateStatus, m_rfKeyEnable.get(), m_status.get(),
                                   SspdStatusBit::RfKeyOrHighFrequency);
-
-    m_eepromConst->gettedSignal()->subscribe([this] {
-        const Eeprom record = m_eepromConst->currentValue();
-        SspdCoherence::copySharedPairs(this, record);
-        updateEEPROM(record);
-    });
-    SspdCoherence::mirrorSharedPairs(this);
+    SspdCoherence::mirrorSharedCalibration(this);
 }

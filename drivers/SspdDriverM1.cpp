@@ -83,35 +83,15 @@ void SspdDriverM1::subscribeCoherenceCallbacks()
     using Data = VT4SDM1_Data_t;
     using Eeprom = VT4SDM1_EEPROM_Const_t;
     using namespace RecordCoherence;
-    const auto publishData = &SspdDriverM1::updateData;
-    const auto publishEeprom = &SspdDriverM1::updateEEPROM;
 
-    m_data->gettedSignal()->subscribe([this] {
-        const Data record = m_data->currentValue();
-        copyField(m_current.get(), record, &Data::current);
-        copyField(m_currentMonitor.get(), record, &Data::currentMonitor);
-        copyField(m_voltage.get(), record, &Data::voltage);
-        copyField(m_counts.get(), record, &Data::counts);
-        copyField(m_status.get(), record, &Data::status);
-        updateData(record);
-    });
+    SspdCoherence::mirrorSharedData(this).field(m_currentMonitor.get(), &Data::currentMonitor);
     SspdCoherence::subscribeShared(this);
     // The module applies a bias current as soon as it acknowledges it.
-    mirrorOnSetted(this, publishData, m_current.get(), m_data.get(), &Data::current);
-    mirrorOnGetted(this, publishData, m_currentMonitor.get(), m_data.get(), &Data::currentMonitor);
+    mirrorOnSetted(this, &SspdDriverM1::updateData, m_current.get(), m_data.get(), &Data::current);
     mirrorSwitch(this, &SspdDriverM1::updateStatus, m_highFrequencyModeEnable.get(), m_status.get(),
                  SspdStatusBit::RfKeyOrHighFrequency);
 
-    m_eepromConst->gettedSignal()->subscribe([this] {
-        const Eeprom record = m_eepromConst->currentValue();
-        SspdCoherence::copySharedPairs(this, record);
-        copyField(m_currentMonitorAdcCoeff.get(), record, &Eeprom::currentMonitorAdcCoeff);
-        copyField(m_pulseWidthCoeff.get(), record, &Eeprom::pulseWidthCoeff);
-        updateEEPROM(record);
-    });
-    SspdCoherence::mirrorSharedPairs(this);
-    mirrorOnGetted(this, publishEeprom, m_currentMonitorAdcCoeff.get(), m_eepromConst.get(),
-                   &Eeprom::currentMonitorAdcCoeff);
-    mirrorOnGetted(this, publishEeprom, m_pulseWidthCoeff.get(), m_eepromConst.get(),
-                   &Eeprom::pulseWidthCoeff);
+    SspdCoherence::mirrorSharedCalibration(this)
+        .field(m_currentMonitorAdcCoeff.get(), &Eeprom::currentMonitorAdcCoeff)
+        .field(m_pulseWidthCoeff.get(), &Eeprom::pulseWidthCoeff);
 }

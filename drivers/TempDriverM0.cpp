@@ -1,5 +1,5 @@
 #include "TempDriverM0.h"
-#include "RecordCoherence.h"
+#include "RecordMirror.h"
 #include "TempTableTransfer.h"
 
 #include <QMetaType>
@@ -68,49 +68,19 @@ void TempDriverM0::subscribeCoherenceCallbacks()
 {
     using Data = VT4TDM0V1_Data_t;
     using Eeprom = VT4TDM0V1_EEPROM_Const_t;
-    using namespace RecordCoherence;
-    const auto publishData = &TempDriverM0::updateData;
-    const auto publishEeprom = &TempDriverM0::updateEEPROM;
-
-    m_data->gettedSignal()->subscribe([this] {
-        const Data record = m_data->currentValue();
-        copyField(m_temperature.get(), record, &Data::temperature);
-        copyField(m_pressure.get(), record, &Data::pressure);
-        copyField(m_tempSensorCurrent.get(), record, &Data::tempSensorCurrent);
-        copyField(m_tempSensorVoltage.get(), record, &Data::tempSensorVoltage);
-        copyField(m_pressSensorVoltageP.get(), record, &Data::pressSensorVoltageP);
-        copyField(m_pressSensorVoltageN.get(), record, &Data::pressSensorVoltageN);
-        copyField(m_commutator.get(), record, &Data::commutator);
-        updateData(record);
-    });
-    mirrorOnGetted(this, publishData, m_temperature.get(), m_data.get(), &Data::temperature);
-    mirrorOnGetted(this, publishData, m_pressure.get(), m_data.get(), &Data::pressure);
-    mirrorOnGetted(this, publishData, m_tempSensorCurrent.get(), m_data.get(), &Data::tempSensorCurrent);
-    mirrorOnGetted(this, publishData, m_tempSensorVoltage.get(), m_data.get(), &Data::tempSensorVoltage);
-    mirrorOnGetted(this, publishData, m_pressSensorVoltageP.get(), m_data.get(), &Data::pressSensorVoltageP);
-    mirrorOnGetted(this, publishData, m_pressSensorVoltageN.get(), m_data.get(), &Data::pressSensorVoltageN);
-    mirrorOnGetted(this, publishData, m_commutator.get(), m_data.get(), &Data::commutator);
-
-    m_eepromConst->gettedSignal()->subscribe([this] {
-        const Eeprom record = m_eepromConst->currentValue();
-        copyField(m_tempSensorCurrentAdcCoeff.get(), record, &Eeprom::tempSensorCurrentAdcCoeff);
-        copyField(m_tempSensorCurrentDacCoeff.get(), record, &Eeprom::tempSensorCurrentDacCoeff);
-        copyField(m_tempSensorVoltageCoeff.get(), record, &Eeprom::tempSensorVoltageCoeff);
-        copyField(m_pressSensorVoltagePCoeff.get(), record, &Eeprom::pressSensorVoltagePCoeff);
-        copyField(m_pressSensorVoltageNCoeff.get(), record, &Eeprom::pressSensorVoltageNCoeff);
-        copyField(m_pressSensorCoeff.get(), record, &Eeprom::pressSensorCoeff);
-        updateEEPROM(record);
-    });
-    mirrorOnGetted(this, publishEeprom, m_tempSensorCurrentAdcCoeff.get(), m_eepromConst.get(),
-                   &Eeprom::tempSensorCurrentAdcCoeff);
-    mirrorOnGetted(this, publishEeprom, m_tempSensorCurrentDacCoeff.get(), m_eepromConst.get(),
-                   &Eeprom::tempSensorCurrentDacCoeff);
-    mirrorOnGetted(this, publishEeprom, m_tempSensorVoltageCoeff.get(), m_eepromConst.get(),
-                   &Eeprom::tempSensorVoltageCoeff);
-    mirrorOnGetted(this, publishEeprom, m_pressSensorVoltagePCoeff.get(), m_eepromConst.get(),
-                   &Eeprom::pressSensorVoltagePCoeff);
-    mirrorOnGetted(this, publishEeprom, m_pressSensorVoltageNCoeff.get(), m_eepromConst.get(),
-                   &Eeprom::pressSensorVoltageNCoeff);
-    mirrorOnGetted(this, publishEeprom, m_pressSensorCoeff.get(), m_eepromConst.get(),
-                   &Eeprom::pressSensorCoeff);
+    RecordMirror(this, m_data.get(), &TempDriverM0::updateData)
+        .field(m_temperature.get(), &Data::temperature)
+        .field(m_pressure.get(), &Data::pressure)
+        .field(m_tempSensorCurrent.get(), &Data::tempSensorCurrent)
+        .field(m_tempSensorVoltage.get(), &Data::tempSensorVoltage)
+        .field(m_pressSensorVoltageP.get(), &Data::pressSensorVoltageP)
+        .field(m_pressSensorVoltageN.get(), &Data::pressSensorVoltageN)
+        .field(m_commutator.get(), &Data::commutator);
+    RecordMirror(this, m_eepromConst.get(), &TempDriverM0::updateEEPROM)
+        .field(m_tempSensorCurrentAdcCoeff.get(), &Eeprom::tempSensorCurrentAdcCoeff)
+        .field(m_tempSensorCurrentDacCoeff.get(), &Eeprom::tempSensorCurrentDacCoeff)
+        .field(m_tempSensorVoltageCoeff.get(), &Eeprom::tempSensorVoltageCoeff)
+        .field(m_pressSensorVoltagePCoeff.get(), &Eeprom::pressSensorVoltagePCoeff)
+        .field(m_pressSensorVoltageNCoeff.get(), &Eeprom::pressSensorVoltageNCoeff)
+        .field(m_pressSensorCoeff.get(), &Eeprom::pressSensorCoeff);
 }

@@ -1,4 +1,5 @@
 #include "DataModel.h"
+#include "CppOwnedSingleton.h"
 #include "DataProviderList.h"
 #include "ModelsLogging.h"
 #include "ParameterListBuilder.h"
@@ -21,12 +22,7 @@ DataModel *DataModel::instance()
 
 DataModel *DataModel::qmlInstance(QQmlEngine *engine, QJSEngine *scriptEngine)
 {
-    Q_UNUSED(engine)
-    Q_UNUSED(scriptEngine)
-    DataModel *model = instance();
-    // The engine would delete a singleton it believes it owns when it is destroyed.
-    QQmlEngine::setObjectOwnership(model, QQmlEngine::CppOwnership);
-    return model;
+    return cppOwnedSingleton<DataModel>(engine, scriptEngine);
 }
 
 DataModel::DataModel() : QAbstractListModel(nullptr), m_driverModel(new DriverDataModel(this)) {}

@@ -1,5 +1,6 @@
 #include "EepromDataModel.h"
 #include "CalibrationPair.h"
+#include "CppOwnedSingleton.h"
 
 #include <QJSValue>
 #include <QQmlEngine>
@@ -23,11 +24,7 @@ EepromDataModel *EepromDataModel::instance()
 
 EepromDataModel *EepromDataModel::qmlInstance(QQmlEngine *engine, QJSEngine *scriptEngine)
 {
-    Q_UNUSED(engine)
-    Q_UNUSED(scriptEngine)
-    EepromDataModel *model = instance();
-    QQmlEngine::setObjectOwnership(model, QQmlEngine::CppOwnership);
-    return model;
+    return cppOwnedSingleton<EepromDataModel>(engine, scriptEngine);
 }
 
 EepromDataModel::EepromDataModel() : QAbstractListModel(nullptr) {}

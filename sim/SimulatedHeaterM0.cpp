@@ -46,7 +46,7 @@ double pulseCurrent(const VT4HT0V0_EEPROM_Const_t &shape, double t)
 } // namespace
 
 SimulatedHeaterM0::SimulatedHeaterM0(const ModuleDescription &description, const SimClock &clock)
-    : SimulatedModule(description), m_clock(clock), m_calibration(calibrationRecord())
+    : SimulatedCalibratedModule(description, calibrationRecord()), m_clock(clock)
 {
 }
 
@@ -55,8 +55,7 @@ void SimulatedHeaterM0::reset()
     shutDown();
     m_relay = 0;
     m_mode = ModeSetCurrent;
-    m_calibration.restoreFactory();
-    loadEeprom(eepromContent());
+    reloadCalibration();
 }
 
 void SimulatedHeaterM0::shutDown()
@@ -72,7 +71,7 @@ float SimulatedHeaterM0::current() const
     if (!m_pulseStart)
         return 0.0f;
     const double t = m_clock.seconds() - *m_pulseStart;
-    return static_cast<float>(pulseCurrent(m_calibration.as<VT4HT0V0_EEPROM_Const_t>(), t));
+    return static_cast<float>(pulseCurrent(calibration().as<VT4HT0V0_EEPROM_Const_t>(), t));
 }
 
 VT4HTM0V0_Data_t SimulatedHeaterM0::measure() const
@@ -97,7 +96,7 @@ std::optional<QByteArray> SimulatedHeaterM0::handleModuleRequest(quint8 command,
         return QByteArray();
     case SetCurrent: {
         const auto amperes = ByteImage::to<float>(data);
-        const float maximum = m_calibration.as<VT4HT0V0_EEPROM_Const_t>().maximumCurrent;
+        const float maximum = calibration().as<VT4HT0V0_EEPROM_Const_t>().maximumCurrent;
         const bool taken = amperes && std::isfinite(*amperes) && *amperes >= 0.0f && *amperes <= maximum;
         if (taken)
             m_setCurrent = *amperes;
@@ -115,7 +114,7 @@ std::optional<QByteArray> SimulatedHeaterM0::handleModuleRequest(quint8 command,
     default:
         break;
     }
-    if (auto reply = m_calibration.handle(command, data))
+    if (auto reply = handleCalibrationRequest(command, data))
         return reply;
     RecordImage measured(GetData, None, ByteImage::of(measure()),
                          {

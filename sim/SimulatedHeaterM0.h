@@ -1,7 +1,6 @@
 #pragma once
 
-#include "RecordImage.h"
-#include "SimulatedModule.h"
+#include "SimulatedCalibratedModule.h"
 #include "VT4HTM0Records.h"
 
 #include <optional>
@@ -13,7 +12,7 @@ class SimClock;
 /// for the hold time and falls to zero over the rear edge. Emergency stop (14) and shut-down
 /// end any pulse and set the current to zero. The pulse shape and the calibration pairs form the
 /// calibration record that write-EEPROM keeps. A current above the maximum is refused.
-class SimulatedHeaterM0 : public SimulatedModule
+class SimulatedHeaterM0 : public SimulatedCalibratedModule
 {
 public:
     enum Code : quint8
@@ -45,14 +44,11 @@ public:
 protected:
     std::optional<QByteArray> handleModuleRequest(quint8 command, const QByteArray &data) override;
     void shutDown() override;
-    QByteArray eepromImage() const override { return m_calibration.image(); }
-    void loadEeprom(const QByteArray &image) override { m_calibration.setImage(image); }
 
 private:
     VT4HTM0V0_Data_t measure() const;
 
     const SimClock &m_clock;
-    RecordImage m_calibration;
     float m_setCurrent = 0.0f; ///< A, mode 0
     char m_relay = 0;
     char m_mode = ModeSetCurrent;

@@ -45,7 +45,7 @@ bool withinLimits(const pair_t<float> &limits, float value)
 
 SimulatedSisBiasSourceM0::SimulatedSisBiasSourceM0(const ModuleDescription &description,
                                                    const SimClock &clock)
-    : SimulatedModule(description), m_clock(clock), m_calibration(calibrationRecord())
+    : SimulatedCalibratedModule(description, calibrationRecord()), m_clock(clock)
 {
 }
 
@@ -55,8 +55,7 @@ void SimulatedSisBiasSourceM0::reset()
     m_pid = false;
     m_mode = VT4BSM0_ModeVoltageBias;
     m_sweep = {};
-    m_calibration.restoreFactory();
-    loadEeprom(eepromContent());
+    reloadCalibration();
 }
 
 void SimulatedSisBiasSourceM0::shutDown()
@@ -160,7 +159,7 @@ std::optional<QByteArray> SimulatedSisBiasSourceM0::handleModuleRequest(quint8 c
     default:
         break;
     }
-    if (auto reply = m_calibration.handle(command, data))
+    if (auto reply = handleCalibrationRequest(command, data))
         return reply;
     if (command < GetData || command > GetMode)
         return std::nullopt;

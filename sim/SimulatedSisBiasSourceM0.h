@@ -1,7 +1,6 @@
 #pragma once
 
-#include "RecordImage.h"
-#include "SimulatedModule.h"
+#include "SimulatedCalibratedModule.h"
 #include "SisJunction.h"
 #include "VT4BSM0Records.h"
 
@@ -14,7 +13,7 @@ class SimClock;
 /// round. A shorted junction reads zero. Set points outside the limits of the calibration record
 /// are refused. Its own sweep (47/48 parameters, 49 start, 50 stop) steps the set point of the
 /// swept quantity from start to stop, one step per dwell time, and stays at the last point.
-class SimulatedSisBiasSourceM0 : public SimulatedModule
+class SimulatedSisBiasSourceM0 : public SimulatedCalibratedModule
 {
 public:
     enum Code : quint8
@@ -45,19 +44,16 @@ public:
 protected:
     std::optional<QByteArray> handleModuleRequest(quint8 command, const QByteArray &data) override;
     void shutDown() override;
-    QByteArray eepromImage() const override { return m_calibration.image(); }
-    void loadEeprom(const QByteArray &image) override { m_calibration.setImage(image); }
 
 private:
     VT4BSM0_Data_t measure();
     /// Moves a running sweep's set point on to now.
     void followSweep();
     bool setPoint(char mode, const QByteArray &data);
-    VT4BSM0V0_EEPROM_Const_t constants() const { return m_calibration.as<VT4BSM0V0_EEPROM_Const_t>(); }
+    VT4BSM0V0_EEPROM_Const_t constants() const { return calibration().as<VT4BSM0V0_EEPROM_Const_t>(); }
 
     const SimClock &m_clock;
     SisJunction m_junction;
-    RecordImage m_calibration;
     float m_setVoltage = 0.0f; ///< V
     float m_setCurrent = 0.0f; ///< A
     bool m_shorted = true;

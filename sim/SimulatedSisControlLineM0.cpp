@@ -27,7 +27,7 @@ RecordImage calibrationRecord()
 } // namespace
 
 SimulatedSisControlLineM0::SimulatedSisControlLineM0(const ModuleDescription &description)
-    : SimulatedModule(description), m_calibration(calibrationRecord())
+    : SimulatedCalibratedModule(description, calibrationRecord())
 {
 }
 
@@ -35,8 +35,7 @@ void SimulatedSisControlLineM0::reset()
 {
     shutDown();
     m_pid = false;
-    m_calibration.restoreFactory();
-    loadEeprom(eepromContent());
+    reloadCalibration();
 }
 
 void SimulatedSisControlLineM0::shutDown()
@@ -53,7 +52,7 @@ std::optional<QByteArray> SimulatedSisControlLineM0::handleModuleRequest(quint8 
     switch (command) {
     case SetCurrent: {
         const auto amperes = ByteImage::to<float>(data);
-        const pair_t<float> limits = m_calibration.as<VT4CLM0V0_EEPROM_Const_t>().currentLimits;
+        const pair_t<float> limits = calibration().as<VT4CLM0V0_EEPROM_Const_t>().currentLimits;
         const bool taken = amperes && std::isfinite(*amperes) &&
                            *amperes >= std::min(limits.first, limits.second) &&
                            *amperes <= std::max(limits.first, limits.second);
@@ -70,7 +69,7 @@ std::optional<QByteArray> SimulatedSisControlLineM0::handleModuleRequest(quint8 
     default:
         break;
     }
-    if (auto reply = m_calibration.handle(command, data))
+    if (auto reply = handleCalibrationRequest(command, data))
         return reply;
     VT4CLM0V0_Data_t measured{};
     measured.current = m_shorted ? 0.0f : m_setCurrent;

@@ -1,13 +1,12 @@
 #pragma once
 
-#include "RecordImage.h"
-#include "SimulatedModule.h"
+#include "SimulatedCalibratedModule.h"
 #include "VT4CLM0Records.h"
 
 /// The SIS control-line module: a current source (the coil that suppresses the junction's
 /// Josephson current) with a short switch and a PID regulation switch. A shorted line carries no
 /// current; a set point outside the limits of the calibration record is refused.
-class SimulatedSisControlLineM0 : public SimulatedModule
+class SimulatedSisControlLineM0 : public SimulatedCalibratedModule
 {
 public:
     enum Code : quint8
@@ -30,11 +29,8 @@ public:
 protected:
     std::optional<QByteArray> handleModuleRequest(quint8 command, const QByteArray &data) override;
     void shutDown() override;
-    QByteArray eepromImage() const override { return m_calibration.image(); }
-    void loadEeprom(const QByteArray &image) override { m_calibration.setImage(image); }
 
 private:
-    RecordImage m_calibration;
     float m_setCurrent = 0.0f; ///< A
     bool m_shorted = true;
     bool m_pid = false;
