@@ -7,6 +7,7 @@
 #include "RecycleController.h"
 #include "SeriesThinner.h"
 #include "Settings.h"
+#include "UpdateChecker.h"
 #include "WorkerAsync.h"
 
 #include <QQmlApplicationEngine>
@@ -48,6 +49,13 @@ void registerQmlTypes()
     qmlRegisterSingletonType<SeriesThinner>(
         QmlModule, 1, 0, "SeriesThinner",
         [](QQmlEngine *, QJSEngine *) -> QObject * { return new SeriesThinner; });
+    qmlRegisterSingletonType<UpdateChecker>(
+        QmlModule, 1, 0, "Updater", [](QQmlEngine *, QJSEngine *) -> QObject * {
+            // The checker outlives the engine and is never deleted by it.
+            UpdateChecker *checker = UpdateChecker::instance();
+            QQmlEngine::setObjectOwnership(checker, QQmlEngine::CppOwnership);
+            return checker;
+        });
 }
 } // namespace
 

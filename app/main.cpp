@@ -1,3 +1,6 @@
+#include "FileMapHandler.h"
+#include "FileServer.h"
+#include "FirmwareUpdate.h"
 #include "GraphicsBackend.h"
 #include "ProgramScreens.h"
 #include "ScreenProbe.h"
@@ -8,6 +11,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QQmlApplicationEngine>
+#include <QQmlContext>
 #include <QUrl>
 
 namespace {
@@ -17,7 +21,13 @@ int runApplication(QApplication &app)
 {
     WorkerAsync *facade = WorkerAsync::instance();
     ProgramScreens::prepare(facade);
+    FileMapHandler fileHandler;
+    FileServer fileServer;
+    FirmwareUpdate firmwareUpdate(&fileServer, facade);
     QQmlApplicationEngine engine;
+    engine.rootContext()->setContextProperty(QStringLiteral("fileHandler"), &fileHandler);
+    engine.rootContext()->setContextProperty(QStringLiteral("fileServer"), &fileServer);
+    engine.rootContext()->setContextProperty(QStringLiteral("firmwareUpdate"), &firmwareUpdate);
     QObject::connect(
         &engine, &QQmlApplicationEngine::objectCreated, &app,
         [](QObject *object, const QUrl &url) {

@@ -47,7 +47,7 @@ void CrateConnection::handleItem(const CrateStreamParser::Item &item)
     if (item.kind == CrateStreamParser::Item::TextLine) {
         const QString line = QString::fromLatin1(item.text);
         m_log.event(QStringLiteral("command %1").arg(line));
-        m_shaper.sendText(m_commands.reply(line).toUtf8() + LineEnd);
+        m_shaper.sendText(m_commands.reply(line, m_socket->peerAddress()).toUtf8() + LineEnd);
         return;
     }
     m_log.moduleTraffic(

@@ -40,6 +40,8 @@ public:
     SimulatedModule &operator=(const SimulatedModule &) = delete;
 
     const ModuleDescription &description() const { return m_description; }
+    /// A firmware update has written a new version.
+    void setFirmware(const QString &version) { m_description.firmware = version; }
 
     /// Answers one request: the reply's data, or nothing when the module stays silent.
     std::optional<QByteArray> handleRequest(quint8 command, const QByteArray &data);

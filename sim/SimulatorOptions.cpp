@@ -46,6 +46,27 @@ bool SimulatorOptions::parseAddressList(const QString &text, QSet<int> *addresse
     return true;
 }
 
+bool SimulatorOptions::parseUpdateFault(const QString &text)
+{
+    using Fault = FirmwareUpdateClient::Fault;
+    const QString name = text.section(QLatin1Char(':'), 0, 0);
+    static const QList<QPair<QString, Fault>> faults{{QString(), Fault::None},
+                                                     {QStringLiteral("no-connect"), Fault::NoConnect},
+                                                     {QStringLiteral("drop"), Fault::Drop},
+                                                     {QStringLiteral("stall"), Fault::Stall},
+                                                     {QStringLiteral("error"), Fault::Error}};
+    for (const auto &fault : faults) {
+        if (fault.first == name) {
+            update.fault = fault.second;
+            const QString errorText = text.section(QLatin1Char(':'), 1);
+            if (!errorText.isEmpty())
+                update.errorText = errorText;
+            return true;
+        }
+    }
+    return false;
+}
+
 bool SimulatorOptions::parse(const QStringList &arguments, QString *error)
 {
     QCommandLineParser parser;
@@ -83,6 +104,13 @@ bool SimulatorOptions::parse(const QStringList &arguments, QString *error)
     const QCommandLineOption eraseOption("serial-erase-ms", "Time an erase takes (ms).", "N", "20");
     parser.addOptions({serialOption, serialNoiseOption, serialBootOption, crcErrorOption, crcTimesOption,
                        silentInitOption, eraseOption});
+    const QCommandLineOption updatePortOption("update-port", "Program's firmware file server port.", "N",
+                                              "9879");
+    const QCommandLineOption updateStepOption("update-step-ms", "Time between update progress reports.", "N",
+                                              "250");
+    const QCommandLineOption updateFaultOption(
+        "update-fault", "Firmware update fault: no-connect, drop, stall, or error[:TEXT].", "F");
+    parser.addOptions({updatePortOption, updateStepOption, updateFaultOption});
     parser.addHelpOption();
 
     if (!parser.parse(arguments)) {
@@ -152,6 +180,12 @@ bool SimulatorOptions::parse(const QStringList &arguments, QString *error)
          !parseBoundedInt(parser.value(silentInitOption), 0, MaxBlocks, &serialFaults.silentInits)) ||
         !parseBoundedInt(parser.value(eraseOption), 0, MaxDelayMs, &serialFaults.eraseMs)) {
         *error = QStringLiteral("invalid serial module fault setting");
+        return false;
+    }
+    if (!parsePort(parser.value(updatePortOption), &update.port) ||
+        !parseBoundedInt(parser.value(updateStepOption), 1, MaxDelayMs, &update.stepMs) ||
+        !parseUpdateFault(parser.value(updateFaultOption))) {
+        *error = QStringLiteral("invalid firmware update option");
         return false;
     }
     bool ok = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SimulatedBootloader.h"
+#include "FirmwareUpdateClient.h"
 
 #include <QHostAddress>
 #include <QSet>
@@ -30,15 +31,16 @@ public:
     quint16 discoveryPort = DefaultDiscoveryPort;
     quint16 callbackPort = DefaultCallbackPort;
 
-    int delayMs = 0;            ///< every module reply held this long, ms
-    bool allSilent = false;     ///< no module answers
-    QSet<int> silentAddresses;  ///< these modules never answer
-    int splitBytes = 0;         ///< 0: whole replies; otherwise segments of this many bytes
-    bool coalesce = false;      ///< replies held and written together
-    QSet<int> garbledAddresses; ///< replies of these modules have a wrong length or code
-    bool legacy = false;        ///< older crate: no JSON module list
-    QStringList failCommands;   ///< "SYST:" commands starting with one of these answer "ERROR"
-    double timeScale = 1.0;     ///< simulated seconds per real second
+    int delayMs = 0;                       ///< every module reply held this long, ms
+    bool allSilent = false;                ///< no module answers
+    QSet<int> silentAddresses;             ///< these modules never answer
+    int splitBytes = 0;                    ///< 0: whole replies; otherwise segments of this many bytes
+    bool coalesce = false;                 ///< replies held and written together
+    QSet<int> garbledAddresses;            ///< replies of these modules have a wrong length or code
+    bool legacy = false;                   ///< older crate: no JSON module list
+    QStringList failCommands;              ///< "SYST:" commands starting with one of these answer "ERROR"
+    double timeScale = 1.0;                ///< simulated seconds per real second
+    FirmwareUpdateClient::Settings update; ///< how the crate takes a module firmware update
 
     bool serialModule = false;                ///< also one module on a pseudo-terminal
     bool serialNoise = false;                 ///< noise bytes on its line
@@ -47,4 +49,5 @@ public:
 
 private:
     static bool parseAddressList(const QString &text, QSet<int> *addresses);
+    bool parseUpdateFault(const QString &text);
 };

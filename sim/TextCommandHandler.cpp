@@ -1,6 +1,7 @@
 #include "TextCommandHandler.h"
 #include "SimLogging.h"
 #include "SimulatedCrate.h"
+#include "SimulatedModule.h"
 
 #include <QJsonDocument>
 #include <QRegularExpression>
@@ -25,7 +26,14 @@ bool TextCommandHandler::parseAddress(const QString &text, int *address)
     return ok && *address >= 0 && *address <= MaxBusAddress;
 }
 
-QString TextCommandHandler::reply(const QString &line)
+void TextCommandHandler::enableFirmwareUpdates(const FirmwareUpdateClient::Settings &settings,
+                                               const ConsoleLog *log)
+{
+    m_updates = settings;
+    m_updateLog = log;
+}
+
+QString TextCommandHandler::reply(const QString &line, const QHostAddress &peer)
 {
     const QString command = line.trimmed();
     if (command.startsWith(CommandPrefix)) {
@@ -34,10 +42,10 @@ QString TextCommandHandler::reply(const QString &line)
                 return Error;
         }
     }
-    return execute(command);
+    return execute(command, peer);
 }
 
-QString TextCommandHandler::execute(const QString &command)
+QString TextCommandHandler::execute(const QString &command, const QHostAddress &peer)
 {
     static const QRegularExpression WithArgument(QStringLiteral("^(SYST:[A-Z:]+) +(\\S+)$"));
     if (command == QLatin1String("SYST:DEVJ?")) {
@@ -78,7 +86,23 @@ QString TextCommandHandler::execute(const QString &command)
     }
     if (name == QLatin1String("SYST:LOCK"))
         return valid ? Ok : Error;
-    if (name == QLatin1String("SYST:UPDT")) // only a module that is there can be updated
-        return valid && m_crate.module(value) ? Ok : Error;
+    if (name == QLatin1String("SYST:UPDT")) { // only a module that is there can be updated
+        if (!valid || !m_crate.module(value))
+            return Error;
+        startUpdate(value, peer);
+        return Ok;
+    }
     return UnknownCommand;
+}
+
+void TextCommandHandler::startUpdate(int address, const QHostAddress &peer)
+{
+    if (!m_updateLog || peer.isNull())
+        return;
+    // The module is looked up again at the end: it may have been removed meanwhile.
+    FirmwareUpdateClient::start(peer, address, m_updates, *m_updateLog,
+                                [this, address](const QString &version) {
+                                    if (SimulatedModule *module = m_crate.module(address))
+                                        module->setFirmware(version);
+                                });
 }

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "FirmwareUpdateClient.h"
+
+#include <QHostAddress>
 #include <QString>
 #include <QStringList>
 
+class ConsoleLog;
 class SimulatedCrate;
 
 /// The crate's own line commands ("SYST:..."): module list queries and edits, resets,
@@ -14,13 +18,20 @@ public:
     /// `failingPrefixes` answers "ERROR" and is not carried out.
     TextCommandHandler(SimulatedCrate &crate, bool legacy, const QStringList &failingPrefixes);
 
-    QString reply(const QString &line);
+    /// `peer` is the program that sent the line; a firmware update connects back to it.
+    QString reply(const QString &line, const QHostAddress &peer = {});
+
+    /// How "SYST:UPDT" plays the crate's side of the update; without it the crate only says "ok".
+    void enableFirmwareUpdates(const FirmwareUpdateClient::Settings &settings, const ConsoleLog *log);
 
 private:
-    QString execute(const QString &command);
+    QString execute(const QString &command, const QHostAddress &peer);
+    void startUpdate(int address, const QHostAddress &peer);
     static bool parseAddress(const QString &text, int *address);
 
     SimulatedCrate &m_crate;
     bool m_legacy;
     QStringList m_failingPrefixes;
+    FirmwareUpdateClient::Settings m_updates;
+    const ConsoleLog *m_updateLog = nullptr; ///< set when updates are played
 };

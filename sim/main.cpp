@@ -63,6 +63,7 @@ int main(int argc, char *argv[])
     SimulatedCrate crate(*description, state, clock, options.silentAddresses, options.allSilent);
     TextCommandHandler commands(crate, options.legacy, options.failCommands);
     const ConsoleLog log(options.verbose, options.verboseModules);
+    commands.enableFirmwareUpdates(options.update, &log);
     const ReplyShaper::Settings shaping{options.delayMs, options.splitBytes, options.coalesce,
                                         options.garbledAddresses};
 

@@ -1,0 +1,86 @@
+#include "FirmwareUpdate.h"
+#include "FileServer.h"
+#include "WorkerAsync.h"
+#include "convertToHostAddress.h"
+
+namespace {
+constexpr int MsPerSecond = 1000;
+
+quint16 serverPort()
+{
+    bool ok = false;
+    const uint port = qEnvironmentVariable("VT4_FILE_SERVER_PORT").toUInt(&ok);
+    return ok && port > 0 && port <= 0xFFFF ? quint16(port) : FileServer::DefaultPort;
+}
+} // namespace
+
+FirmwareUpdate::FirmwareUpdate(FileServer *server, WorkerAsync *facade, QObject *parent)
+    : QObject(parent), m_server(server), m_facade(facade), m_port(serverPort())
+{
+    m_watchdog.setSingleShot(true);
+    connect(&m_watchdog, &QTimer::timeout, this, [this] { finish(false, m_watchdogReason); });
+    connect(server, &FileServer::clientConnected, this, [this] {
+        if (!m_running)
+            return;
+        restartWatchdog(
+            m_silenceTimeoutMs,
+            QStringLiteral("The crate sent nothing for %1 s").arg(m_silenceTimeoutMs / MsPerSecond));
+        m_server->downloadAndSendFile(m_imageUrl);
+    });
+    // Every report of the download or the crate shows the update is alive.
+    connect(server, &FileServer::statusChanged, this, [this] {
+        if (m_running && m_watchdog.interval() == m_silenceTimeoutMs)
+            m_watchdog.start();
+    });
+    connect(server, &FileServer::fileTransferCompleted, this, [this] {
+        if (m_running)
+            finish(true, QStringLiteral("Completed"));
+    });
+    connect(server, &FileServer::transferFailed, this, [this](const QString &reason) {
+        if (m_running)
+            finish(false, reason);
+    });
+}
+
+void FirmwareUpdate::setTimeouts(int connectMs, int silenceMs)
+{
+    m_connectTimeoutMs = connectMs;
+    m_silenceTimeoutMs = silenceMs;
+}
+
+void FirmwareUpdate::restartWatchdog(int ms, const QString &reason)
+{
+    m_watchdogReason = reason;
+    m_watchdog.start(ms);
+}
+
+void FirmwareUpdate::start(int address, const QString &imageUrl)
+{
+    if (m_running)
+        return;
+    m_imageUrl = imageUrl;
+    m_server->setCrateAddress(convertToHostAddress(m_facade->CurrentAddress()));
+    m_server->startServer(m_port);
+    m_running = true;
+    emit runningChanged();
+    restartWatchdog(m_connectTimeoutMs,
+                    QStringLiteral("The crate did not connect to the file server within %1 s")
+                        .arg(m_connectTimeoutMs / MsPerSecond));
+    m_facade->sendCommand(WorkerAsync::CommandUpdateUnit, address);
+}
+
+void FirmwareUpdate::cancel()
+{
+    if (m_running)
+        finish(false, QStringLiteral("Update cancelled"));
+}
+
+void FirmwareUpdate::finish(bool succeeded, const QString &message)
+{
+    m_watchdog.stop();
+    m_running = false;
+    m_server->stopServer();
+    m_facade->sendCommand(WorkerAsync::CommandLock, 0);
+    emit runningChanged();
+    emit finished(succeeded, message);
+}

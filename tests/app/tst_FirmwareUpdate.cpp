@@ -1,0 +1,152 @@
+#include "DataProviderList.h"
+#include "FileMapHandler.h"
+#include "FileServer.h"
+#include "FirmwareUpdate.h"
+#include "LocalHttpServer.h"
+#include "SimulatorProcess.h"
+#include "WorkerAsync.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+constexpr int WaitMs = 20000;
+constexpr int SspdAddress = 1;
+const QString BasePath = QStringLiteral("vantrel4/Bin/Firmware/");
+} // namespace
+
+/// A module firmware update end to end over loopback: the catalogue and the image from a local
+/// web server, the program's file server, the simulated crate taking the image; and every way
+/// it can fail, each of which must leave the crate unlocked.
+class tst_FirmwareUpdate : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+    void updateFromTheCatalogueReachesTheModule();
+    void everyFailureUnlocksTheCrate_data();
+    void everyFailureUnlocksTheCrate();
+
+private:
+    bool connectTo(SimulatorProcess &simulator);
+
+    QTemporaryDir m_config;
+    QTemporaryDir m_tree;
+    std::unique_ptr<LocalHttpServer> m_http;
+    quint16 m_fileServerPort = 0;
+};
+
+void tst_FirmwareUpdate::initTestCase()
+{
+    QVERIFY(m_config.isValid() && m_tree.isValid());
+    qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
+    // A test image carries the version the crate reports once it is written.
+    const QDir base(m_tree.filePath(BasePath));
+    QVERIFY(QDir().mkpath(base.filePath("1.5.0")));
+    QFile image(base.filePath("1.5.0/VT4SDM0V2_code.bin"));
+    QVERIFY(image.open(QIODevice::WriteOnly));
+    image.write("VT4-FIRMWARE 1.5.0\n" + QByteArray(8192, '\x3C'));
+    image.close();
+    m_http = std::make_unique<LocalHttpServer>(m_tree.path());
+    QVERIFY(m_http->start());
+    QTcpServer probe;
+    QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+    m_fileServerPort = probe.serverPort();
+    qputenv("VT4_FILE_SERVER_PORT", QByteArray::number(m_fileServerPort));
+}
+
+void tst_FirmwareUpdate::cleanup()
+{
+    WorkerAsync::destroyInstance();
+}
+
+bool tst_FirmwareUpdate::connectTo(SimulatorProcess &simulator)
+{
+    if (!simulator.start())
+        return false;
+    qputenv("VT4_CRATE_PORT", QByteArray::number(simulator.port()));
+    WorkerAsync *facade = WorkerAsync::instance();
+    QSignalSpy connected(facade, &WorkerAsync::connected);
+    facade->connectToVantrel(QStringLiteral("127.0.0.1"));
+    return connected.wait(WaitMs) &&
+           QTest::qWaitFor([facade] { return !facade->dataList()->items().isEmpty(); }, WaitMs);
+}
+
+void tst_FirmwareUpdate::updateFromTheCatalogueReachesTheModule()
+{
+    SimulatorProcess simulator(
+        {"--update-port", QString::number(m_fileServerPort), "--update-step-ms", "20"});
+    QVERIFY(connectTo(simulator));
+    WorkerAsync *facade = WorkerAsync::instance();
+    facade->activateMode(WorkerAsync::WorkerModeNoAction);
+
+    FileMapHandler catalogue(m_http->url(BasePath), nullptr);
+    QSignalSpy loaded(&catalogue, &FileMapHandler::loadingFinished);
+    catalogue.loadFileMap();
+    QVERIFY(loaded.wait(WaitMs));
+    catalogue.updateFilters("VT4SD", "0", "2");
+    QCOMPARE(catalogue.versions(), QStringList{"1.5.0"});
+
+    FileServer server;
+    FirmwareUpdate update(&server, facade);
+    QSignalSpy finished(&update, &FirmwareUpdate::finished);
+    QList<int> progress;
+    connect(&server, &FileServer::progressChanged, this, [&progress](int percent) { progress << percent; });
+    update.start(SspdAddress, catalogue.imageUrl("1.5.0", "VT4SD", "0", "2"));
+    QVERIFY(finished.wait(WaitMs));
+    QCOMPARE(finished.first().at(0).toBool(), true);
+    QVERIFY(progress.contains(50) && progress.last() == 100);
+    QVERIFY(simulator.waitForLine(QStringLiteral("command SYST:LOCK 0")));
+
+    // The module list, read again, shows the version the image carried.
+    facade->sendCommand(WorkerAsync::CommandAddUnit, SspdAddress);
+    QTRY_COMPARE_WITH_TIMEOUT(facade->dataList()->items().first().byName("Firmware").toString(),
+                              QStringLiteral("1.5.0"), WaitMs);
+}
+
+void tst_FirmwareUpdate::everyFailureUnlocksTheCrate_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("image");
+    QTest::addColumn<QString>("reason");
+    const QString good = BasePath + "1.5.0/VT4SDM0V2_code.bin";
+    QTest::newRow("crate error") << "error:Flash verify failed" << good
+                                 << "Error at client: Flash verify failed";
+    QTest::newRow("dropped connection") << "drop" << good << "The crate closed the connection";
+    QTest::newRow("stalled crate") << "stall" << good << "The crate sent nothing for";
+    QTest::newRow("crate never connects") << "no-connect" << good << "The crate did not connect";
+    QTest::newRow("missing image") << "" << BasePath + "9.9.9/VT4SDM0V2_code.bin"
+                                   << "Download error: ";
+}
+
+void tst_FirmwareUpdate::everyFailureUnlocksTheCrate()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, image);
+    QFETCH(QString, reason);
+    QStringList arguments{"--update-port", QString::number(m_fileServerPort), "--update-step-ms", "20"};
+    if (!fault.isEmpty())
+        arguments << "--update-fault" << fault;
+    SimulatorProcess simulator(arguments);
+    QVERIFY(connectTo(simulator));
+    FileServer server;
+    FirmwareUpdate update(&server, WorkerAsync::instance());
+    update.setTimeouts(2000, 1000);
+    QSignalSpy finished(&update, &FirmwareUpdate::finished);
+    update.start(SspdAddress, m_http->url(image));
+    QVERIFY(finished.wait(WaitMs));
+    QCOMPARE(finished.first().at(0).toBool(), false);
+    QVERIFY2(finished.first().at(1).toString().startsWith(reason),
+             qPrintable(finished.first().at(1).toString()));
+    QVERIFY(simulator.waitForLine(QStringLiteral("command SYST:LOCK 0")));
+    QVERIFY(!update.running());
+}
+
+QTEST_GUILESS_MAIN(tst_FirmwareUpdate)
+#include "tst_FirmwareUpdate.moc"
