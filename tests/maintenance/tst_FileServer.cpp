@@ -20,14 +20,16 @@ static_assert(FileDataHeaderBytes == 34, "header of the file message");
 QByteArray crateMessage(const QString &tag)
 {
     QByteArray bytes;
-    QDataStream(&bytes, QIODevice::WriteOnly) << tag;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    stream << tag;
     return bytes;
 }
 
 template <typename T> QByteArray crateMessage(const QString &tag, const T &payload)
 {
     QByteArray bytes;
-    QDataStream(&bytes, QIODevice::WriteOnly) << tag << payload;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    stream << tag << payload;
     return bytes;
 }
 
