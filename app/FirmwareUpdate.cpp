@@ -22,16 +22,21 @@ FirmwareUpdate::FirmwareUpdate(FileServer *server, WorkerAsync *facade, QObject 
     connect(server, &FileServer::clientConnected, this, [this] {
         if (!m_running)
             return;
+        m_crateConnected = true;
         restartWatchdog(
             m_silenceTimeoutMs,
             QStringLiteral("The crate sent nothing for %1 s").arg(m_silenceTimeoutMs / MsPerSecond));
         m_server->downloadAndSendFile(m_imageUrl);
     });
     // Every report of the download or the crate shows the update is alive.
-    connect(server, &FileServer::statusChanged, this, [this] {
-        if (m_running && m_watchdog.interval() == m_silenceTimeoutMs)
+    const auto alive = [this] {
+        if (m_running && m_crateConnected)
             m_watchdog.start();
-    });
+    };
+    connect(server, &FileServer::statusChanged, this, alive);
+    connect(server, &FileServer::progressChanged, this, alive);
+    connect(server, &FileServer::errorOccurred, this,
+            [this](const QString &error) { m_lastServerError = error; });
     connect(server, &FileServer::fileTransferCompleted, this, [this] {
         if (m_running)
             finish(true, QStringLiteral("Completed"));
@@ -62,7 +67,12 @@ void FirmwareUpdate::start(int address, const QString &imageUrl)
     m_server->setCrateAddress(convertToHostAddress(m_facade->CurrentAddress()));
     m_server->startServer(m_port);
     m_running = true;
+    m_crateConnected = false;
     emit runningChanged();
+    if (!m_server->isListening()) {
+        finish(false, m_lastServerError);
+        return;
+    }
     restartWatchdog(m_connectTimeoutMs,
                     QStringLiteral("The crate did not connect to the file server within %1 s")
                         .arg(m_connectTimeoutMs / MsPerSecond));

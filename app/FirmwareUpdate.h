@@ -47,7 +47,9 @@ private:
     int m_connectTimeoutMs = DefaultConnectTimeoutMs;
     int m_silenceTimeoutMs = DefaultSilenceTimeoutMs;
     bool m_running = false;
+    bool m_crateConnected = false; ///< from then on the crate's silence is watched
     QString m_imageUrl;
+    QString m_lastServerError; ///< the file server's latest error text
     QTimer m_watchdog;
     QString m_watchdogReason; ///< what the watchdog reports when it fires
 };

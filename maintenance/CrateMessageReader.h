@@ -11,8 +11,9 @@
 /// several: a partial record is kept until it is whole.
 ///
 /// A record that cannot be read (a string longer than `MaxStringBytes`, of odd length, or a tag
-/// this reader does not know, whose payload length is unknown) ends the stream's sense: the
-/// bytes held are dropped and `next()` reports it once.
+/// this reader does not know, whose payload length is unknown) is reported once by `next()`;
+/// the reader then skips bytes until the next known tag, so a "COMPLETED" after it still
+/// counts, however the bytes were split.
 class CrateMessageReader
 {
 public:
@@ -36,7 +37,11 @@ public:
     void append(const QByteArray &bytes) { m_buffer.append(bytes); }
     /// The next whole message, or nothing while more bytes are needed.
     std::optional<Message> next();
-    void clear() { m_buffer.clear(); }
+    void clear()
+    {
+        m_buffer.clear();
+        m_skipping = false;
+    }
 
 private:
     enum class Read
@@ -46,7 +51,10 @@ private:
         Bad
     };
     Read readString(qsizetype &position, QString *text, QString *problem) const;
-    std::optional<Message> unreadable(const QString &problem);
+    std::optional<Message> unreadable(qsizetype position, const QString &problem);
+    /// Drops bytes up to the next known tag; false while none is in sight yet.
+    bool skipToKnownTag();
 
     QByteArray m_buffer;
+    bool m_skipping = false; ///< after an unreadable record, until a known tag shows up
 };

@@ -22,6 +22,7 @@ FileServer::FileServer(QObject *parent) : QObject(parent), m_network(new QNetwor
 
 FileServer::~FileServer()
 {
+    m_stage = Stage::Idle; // an aborted download reports nothing
     if (m_download)
         m_download->abort();
 }
@@ -71,10 +72,16 @@ void FileServer::startServer(quint16 port)
     setStatus(QStringLiteral("Server was started at port %1").arg(port));
 }
 
+bool FileServer::isListening() const
+{
+    return m_server && m_server->isListening();
+}
+
 void FileServer::stopServer()
 {
     qCDebug(lcFirmware) << "stop server";
     m_connected = false;
+    m_stage = Stage::Idle; // before the abort, so that the cancelled download reports nothing
     if (m_download)
         m_download->abort();
     dropClient();
@@ -83,7 +90,6 @@ void FileServer::stopServer()
         m_server->deleteLater();
         m_server = nullptr;
     }
-    m_stage = Stage::Idle;
 }
 
 void FileServer::dropClient()
@@ -103,7 +109,10 @@ void FileServer::onNewConnection()
         if (m_connected)
             return; // one crate per start; later ones wait until the server stops
         QTcpSocket *socket = m_server->nextPendingConnection();
-        const QHostAddress peer = socket->peerAddress();
+        // A dual-stack server sees an IPv4 crate as "::ffff:a.b.c.d".
+        bool isIpv4 = false;
+        const quint32 ipv4 = socket->peerAddress().toIPv4Address(&isIpv4);
+        const QHostAddress peer = isIpv4 ? QHostAddress(ipv4) : socket->peerAddress();
         if (m_crateAddress.isNull() || !peer.isEqual(m_crateAddress, QHostAddress::ConvertV4MappedToIPv4)) {
             emit errorOccurred(
                 QStringLiteral("Refused a connection from %1: only the crate at %2 may fetch firmware")

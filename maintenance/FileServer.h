@@ -37,6 +37,7 @@ public:
 
     int progress() const { return m_progress; }
     QString status() const { return m_status; }
+    bool isListening() const;
 
     /// The crate allowed to connect; connections from anywhere else are closed.
     void setCrateAddress(const QHostAddress &address) { m_crateAddress = address; }

@@ -32,7 +32,7 @@ void tst_UpdateChecker::checkReadsTheUpdatersReport_data()
     QTest::addColumn<QString>("failure"); ///< expected checkFailed text, empty: none
 
     QTest::newRow("update, in two chunks")
-        << QByteArray("echo 'Checking... version='; sleep 0.2; echo '\"1.3.2-5\" found'") << "1.3.2-5"
+        << QByteArray("printf 'Checking... version='; sleep 0.2; echo '\"1.3.2-5\" found'") << "1.3.2-5"
         << "";
     QTest::newRow("no update") << QByteArray("echo 'Your program is up to date'") << ""
                                << "";
@@ -59,7 +59,7 @@ void tst_UpdateChecker::checkReadsTheUpdatersReport()
 
     UpdateChecker *checker = UpdateChecker::instance();
     checker->setUpdaterPath(path);
-    checker->setCheckTimeout(500);
+    checker->setCheckTimeout(2000);
     QSignalSpy failed(checker, &UpdateChecker::checkFailed);
     QSignalSpy available(checker, &UpdateChecker::updateAvailableChanged);
     QElapsedTimer blocked;
