@@ -1,4 +1,5 @@
 #include "ProgramScreens.h"
+#include "CppOwnedSingleton.h"
 #include "DataModel.h"
 #include "DataProviderList.h"
 #include "DriverDataModel.h"
@@ -49,13 +50,7 @@ void registerQmlTypes()
     qmlRegisterSingletonType<SeriesThinner>(
         QmlModule, 1, 0, "SeriesThinner",
         [](QQmlEngine *, QJSEngine *) -> QObject * { return new SeriesThinner; });
-    qmlRegisterSingletonType<UpdateChecker>(
-        QmlModule, 1, 0, "Updater", [](QQmlEngine *, QJSEngine *) -> QObject * {
-            // The checker outlives the engine and is never deleted by it.
-            UpdateChecker *checker = UpdateChecker::instance();
-            QQmlEngine::setObjectOwnership(checker, QQmlEngine::CppOwnership);
-            return checker;
-        });
+    qmlRegisterSingletonType<UpdateChecker>(QmlModule, 1, 0, "Updater", &cppOwnedSingleton<UpdateChecker>);
 }
 } // namespace
 

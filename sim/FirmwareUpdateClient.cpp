@@ -14,7 +14,7 @@ template <typename... Payload> QByteArray message(const QString &tag, const Payl
     QByteArray bytes;
     QDataStream stream(&bytes, QIODevice::WriteOnly);
     stream << tag;
-    (stream << ... << payload);
+    ((stream << payload), ...);
     return bytes;
 }
 } // namespace

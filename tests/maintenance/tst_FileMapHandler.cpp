@@ -68,7 +68,7 @@ void tst_FileMapHandler::crawlFindsEveryImageOnceAndEnds()
     QVERIFY(crawl(handler));
     QCOMPARE(errors.count(), 0);
     const QStringList paths = handler.imagePaths();
-    for (const QString &path :
+    for (const char *path :
          {"1.2.0/VT4SDM1V2", "1.10.0/VT4SDM1V2", "mirror/2.0.0/VT4TDM0V3", "mirror/2.0.1/VT4TDM0V3"})
         QCOMPARE(paths.count(path), 1);
     // The loop is followed no deeper than the depth limit.
