@@ -1,3 +1,5 @@
+#include "AutomationInterface.h"
+#include "AutomationOptions.h"
 #include "FileMapHandler.h"
 #include "FileServer.h"
 #include "FirmwareUpdate.h"
@@ -12,15 +14,47 @@
 #include <QIcon>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
+#include <QTextStream>
 #include <QUrl>
+
+#include <memory>
 
 namespace {
 constexpr int MainLoadFailedExitCode = -1;
+constexpr int AutomationFailedExitCode = 2;
+const char *const ProgramName = "VantrelLab";
 
-int runApplication(QApplication &app)
+/// Starts the automation interface when asked to; none when not asked or when it cannot start.
+std::unique_ptr<AutomationInterface> startAutomation(WorkerAsync *facade, const AutomationOptions &options)
+{
+    if (!options.enabled)
+        return nullptr;
+    auto automation = std::make_unique<AutomationInterface>(facade);
+    const QString error = automation->start(options.port);
+    if (!error.isEmpty()) {
+        qCritical("Automation interface not started: %s", qPrintable(error));
+        return nullptr;
+    }
+    // Scripts and tests read the port from this line (or from the token file).
+    QTextStream(stdout) << "Automation interface listening on 127.0.0.1:" << automation->port()
+                        << ", token in " << automation->tokenFilePath() << Qt::endl;
+    return automation;
+}
+
+/// SIGINT and SIGTERM quit the way closing the window does: the event loop ends, the interface
+/// and the screens go, the worker stops and open files are closed.
+void quitOnTermination(SignalWatcher &signalWatcher, QCoreApplication &app)
+{
+    if (!signalWatcher.install())
+        qWarning("SIGINT and SIGTERM will end the program without an orderly shutdown");
+    QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, &app, &QCoreApplication::quit);
+}
+
+int runApplication(QApplication &app, const AutomationOptions &options)
 {
     WorkerAsync *facade = WorkerAsync::instance();
     ProgramScreens::prepare(facade);
+    const std::unique_ptr<AutomationInterface> automation = startAutomation(facade, options);
     FileMapHandler fileHandler;
     FileServer fileServer;
     FirmwareUpdate firmwareUpdate(&fileServer, facade);
@@ -40,24 +74,60 @@ int runApplication(QApplication &app)
     ProgramScreens::load(engine);
     return app.exec();
 }
-} // namespace
 
-int main(int argc, char *argv[])
+/// No window, no QML and no display: the worker and the automation interface only. The program
+/// connects to the crate it used last and reads its modules once a second, as the home screen does.
+int runHeadless(QCoreApplication &app, const AutomationOptions &options)
 {
+    WorkerAsync *facade = WorkerAsync::instance();
+    const std::unique_ptr<AutomationInterface> automation = startAutomation(facade, options);
+    if (!automation)
+        return AutomationFailedExitCode;
+    // A script's run is left alone when it reconnects.
+    QObject::connect(facade, &WorkerAsync::connected, facade, [facade] {
+        if (facade->currentMode() == WorkerAsync::WorkerModeNoAction)
+            facade->activateMode(WorkerAsync::WorkerModeAllChannels);
+    });
+    facade->connectToVantrel(facade->CurrentAddress());
+    return app.exec();
+}
+
+int runProgram(int argc, char *argv[])
+{
+    if (AutomationOptions::isHeadless(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QString::fromLatin1(ProgramName));
+        const AutomationOptions options = AutomationOptions::parse(QCoreApplication::arguments());
+        if (!options.error.isEmpty()) {
+            qCritical("%s", qPrintable(options.error));
+            return AutomationFailedExitCode;
+        }
+        SignalWatcher signalWatcher;
+        quitOnTermination(signalWatcher, app);
+        const int exitCode = runHeadless(app, options);
+        WorkerAsync::destroyInstance();
+        return exitCode;
+    }
     GraphicsBackend::setDefaultSurfaceFormat();
     QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QString::fromLatin1(ProgramName));
     GraphicsBackend::chooseSceneGraph();
     // Ties the windows to the installed menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("vantrellab"));
     app.setWindowIcon(QIcon::fromTheme(QStringLiteral("vantrellab")));
-    // SIGINT and SIGTERM quit the way closing the window does: the event loop ends, the
-    // screens go, the worker stops and open files are closed.
+    const AutomationOptions options = AutomationOptions::parse(QCoreApplication::arguments());
+    if (!options.error.isEmpty())
+        qWarning("%s", qPrintable(options.error));
     SignalWatcher signalWatcher;
-    if (!signalWatcher.install())
-        qWarning("SIGINT and SIGTERM will end the program without an orderly shutdown");
-    QObject::connect(&signalWatcher, &SignalWatcher::terminationRequested, &app, &QCoreApplication::quit);
-    const int exitCode = runApplication(app);
-    // The engine is gone by now; stopping the worker thread must come after it.
+    quitOnTermination(signalWatcher, app);
+    const int exitCode = runApplication(app, options);
+    // The engine and the interface are gone by now; stopping the worker thread must come after them.
     WorkerAsync::destroyInstance();
     return exitCode;
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    return runProgram(argc, argv);
 }

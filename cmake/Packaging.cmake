@@ -33,5 +33,7 @@ endforeach()
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "${VT_DEB_DEPENDS}")
 # libqt6gui6 brings the X11 platform plugin; Wayland sessions want this one.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+# The automation interface's Python client under share/vantrellab/python runs on it.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "python3")
 
 include(CPack)

@@ -29,7 +29,7 @@ grep -q "libqt6quick6" <<<"$depends" || fail "the Qt runtime is missing from Dep
 dpkg -x "$deb" "$work/root"
 usr="$work/root/usr"
 for f in share/applications/vantrellab.desktop share/icons/hicolor/scalable/apps/vantrellab.svg \
-         share/vantrellab/crates/demo.json bin/vantrel-sim bin/vantrel-flash bin/VantrelLab; do
+         share/vantrellab/crates/demo.json share/vantrellab/python/vantrellab_client.py bin/vantrel-sim bin/vantrel-flash bin/VantrelLab; do
   [ -e "$usr/$f" ] || fail "the package lacks $f"
 done
 ldd "$usr/bin/VantrelLab" | grep -q "libOrvexProtocol.so => $usr/.*lib/vantrellab/libOrvexProtocol.so" ||

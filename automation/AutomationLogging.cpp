@@ -1,0 +1,3 @@
+#include "AutomationLogging.h"
+
+Q_LOGGING_CATEGORY(lcAutomation, "vt.automation")

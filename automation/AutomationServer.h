@@ -1,0 +1,51 @@
+#pragma once
+
+#include "AutomationReply.h"
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QObject>
+#include <QSet>
+#include <QTcpServer>
+
+#include <functional>
+
+class AutomationTokenFile;
+class QTcpSocket;
+
+/// The automation interface's listener: JSON requests, one object per line, on 127.0.0.1 only.
+/// Every request must carry the token; a request too long, not JSON, without the token or for a
+/// call the handler does not know gets an error reply and changes nothing. At most MaxClients
+/// scripts at once; GUI thread, so every call runs where a click on the screen would.
+class AutomationServer : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int MaxMessageBytes = 64 * 1024; ///< one request line, without its newline
+    static constexpr int MaxClients = 4;
+
+    /// Runs one authenticated call: its name and its "args" object.
+    using CallHandler = std::function<AutomationReply(const QString &call, const QJsonObject &arguments)>;
+
+    AutomationServer(const AutomationTokenFile *token, CallHandler handler, QObject *parent = nullptr);
+
+    /// Listens on 127.0.0.1 at `port` (0: any free port); false with errorString() when it cannot.
+    bool listen(quint16 port);
+    quint16 port() const { return m_server.serverPort(); }
+    QString errorString() const { return m_server.errorString(); }
+    int clientCount() const { return int(m_clients.size()); }
+
+    /// The reply line to one request line (without its newline).
+    QByteArray answer(const QByteArray &line) const;
+
+private:
+    void acceptClients();
+    void readRequests(QTcpSocket *client);
+    /// Sends `reply` and closes the connection once it is written.
+    static void refuse(QTcpSocket *client, const AutomationReply &reply);
+
+    QTcpServer m_server;
+    const AutomationTokenFile *m_token;
+    CallHandler m_handler;
+    QSet<QTcpSocket *> m_clients;
+};
