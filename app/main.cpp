@@ -1,5 +1,6 @@
 #include "AutomationInterface.h"
 #include "AutomationOptions.h"
+#include "AutomationSwitch.h"
 #include "FileMapHandler.h"
 #include "FileServer.h"
 #include "FirmwareUpdate.h"
@@ -24,20 +25,17 @@ constexpr int MainLoadFailedExitCode = -1;
 constexpr int AutomationFailedExitCode = 2;
 const char *const ProgramName = "VantrelLab";
 
-/// Starts the automation interface when asked to; none when not asked or when it cannot start.
-std::unique_ptr<AutomationInterface> startAutomation(WorkerAsync *facade, const AutomationOptions &options)
+/// The automation interface, started when asked to; scripts and tests read its port from the
+/// line printed here (or from the token file).
+std::unique_ptr<AutomationSwitch> startAutomation(WorkerAsync *facade, const AutomationOptions &options)
 {
-    if (!options.enabled)
-        return nullptr;
-    auto automation = std::make_unique<AutomationInterface>(facade);
-    const QString error = automation->start(options.port);
-    if (!error.isEmpty()) {
-        qCritical("Automation interface not started: %s", qPrintable(error));
-        return nullptr;
-    }
-    // Scripts and tests read the port from this line (or from the token file).
-    QTextStream(stdout) << "Automation interface listening on 127.0.0.1:" << automation->port()
-                        << ", token in " << automation->tokenFilePath() << Qt::endl;
+    auto automation = std::make_unique<AutomationSwitch>(facade, options);
+    if (automation->enabled())
+        QTextStream(stdout) << "Automation interface listening on 127.0.0.1:"
+                            << automation->interface()->port() << ", token in "
+                            << automation->interface()->tokenFilePath() << Qt::endl;
+    else if (options.enabled)
+        qCritical("Automation interface not started: %s", qPrintable(automation->statusText()));
     return automation;
 }
 
@@ -54,7 +52,7 @@ int runApplication(QApplication &app, const AutomationOptions &options)
 {
     WorkerAsync *facade = WorkerAsync::instance();
     ProgramScreens::prepare(facade);
-    const std::unique_ptr<AutomationInterface> automation = startAutomation(facade, options);
+    const std::unique_ptr<AutomationSwitch> automation = startAutomation(facade, options);
     FileMapHandler fileHandler;
     FileServer fileServer;
     FirmwareUpdate firmwareUpdate(&fileServer, facade);
@@ -62,6 +60,7 @@ int runApplication(QApplication &app, const AutomationOptions &options)
     engine.rootContext()->setContextProperty(QStringLiteral("fileHandler"), &fileHandler);
     engine.rootContext()->setContextProperty(QStringLiteral("fileServer"), &fileServer);
     engine.rootContext()->setContextProperty(QStringLiteral("firmwareUpdate"), &firmwareUpdate);
+    engine.rootContext()->setContextProperty(QStringLiteral("automation"), automation.get());
     QObject::connect(
         &engine, &QQmlApplicationEngine::objectCreated, &app,
         [](QObject *object, const QUrl &url) {
@@ -80,8 +79,8 @@ int runApplication(QApplication &app, const AutomationOptions &options)
 int runHeadless(QCoreApplication &app, const AutomationOptions &options)
 {
     WorkerAsync *facade = WorkerAsync::instance();
-    const std::unique_ptr<AutomationInterface> automation = startAutomation(facade, options);
-    if (!automation)
+    const std::unique_ptr<AutomationSwitch> automation = startAutomation(facade, options);
+    if (!automation->enabled())
         return AutomationFailedExitCode;
     // A script's run is left alone when it reconnects.
     QObject::connect(facade, &WorkerAsync::connected, facade, [facade] {

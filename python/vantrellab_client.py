@@ -71,11 +71,11 @@ class Client:
     def __exit__(self, *exception):
         self.close()
 
-    def call(self, name, **arguments):
+    def call(self, call, /, **arguments):
         """Makes one call and returns its result; raises AutomationError when it is refused."""
         request_id = self._next_id
         self._next_id += 1
-        request = {"id": request_id, "token": self._token, "call": name, "args": arguments}
+        request = {"id": request_id, "token": self._token, "call": call, "args": arguments}
         self._socket.sendall(json.dumps(request).encode("utf-8") + b"\n")
         line = self._reader.readline()
         if not line:

@@ -65,6 +65,7 @@ BasePage {
                     MenuItem { text: "Save presets"; onTriggered: savePresets.open() }
                     MenuItem { text: "Restore presets"; onTriggered: restoreFile.open() }
                     MenuItem { text: "Turn on/off all"; onTriggered: turnOnAll.open() }
+                    MenuItem { text: "Automation interface"; onTriggered: automationDialog.open() }
                 }
             }
         }
@@ -117,6 +118,11 @@ BasePage {
     }
 
     TurnOnAllDialog { id: turnOnAll }
+    AutomationDialog {
+        id: automationDialog
+        // Set by the program; absent where the screens run without it.
+        target: typeof automation !== "undefined" ? automation : null
+    }
     DeviceManagerPopup { id: deviceManager }
     SavePresetsDialog { id: savePresets }
     FileDialog {

@@ -64,6 +64,19 @@ assert points[-1][1] < peak[1] / 10, points[-1]
 print("%d points, peak %.0f cps at %.2f uA" % (len(points), peak[1], peak[0]))
 PY
 
+# The client's parameter write, and a refusal it raises as an error with its code.
+XDG_CONFIG_HOME="$work/home/config" PYTHONPATH="$(dirname "$script")/.." python3 - <<'PY' ||
+from vantrellab_client import AutomationError, Client
+with Client() as lab:
+    lab.set(2, "current", 12e-6)
+    try:
+        lab.set(2, "current", 1.0)
+        raise SystemExit("1 A was accepted")
+    except AutomationError as error:
+        assert error.code == "out-of-range", error
+PY
+  fail "the client's parameter calls went wrong"
+
 kill -TERM "$program_pid"
 status=0
 wait "$program_pid" || status=$?

@@ -1,5 +1,6 @@
 #include "AutomationInterface.h"
 #include "AutomationServer.h"
+#include "AutomationSwitch.h"
 #include "FacadeOnSimulator.h"
 #include "WorkerProcess.h"
 
@@ -7,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSettings>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 
@@ -67,6 +69,9 @@ private slots:
     void fifthClientIsRefused();
     void callsReachTheModules();
     void traceRunsAndGivesItsSeries();
+    void options_data();
+    void options();
+    void switchingOffCutsScriptsAndRemovesTheToken();
 
 private:
     QByteArray request(const QByteArray &call, const QByteArray &arguments) const;
@@ -282,6 +287,59 @@ void tst_AutomationServer::traceRunsAndGivesItsSeries()
     QVERIFY(series.value("x").toArray().size() >= 3);
     QCOMPARE(series.value("y").toArray().size(), series.value("x").toArray().size());
     QVERIFY(series.value("y").toArray().first().toDouble() > 0);
+}
+
+void tst_AutomationServer::options_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("stored"); ///< the settings store has the interface on, at port 9999
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<int>("port");
+    QTest::addColumn<bool>("error");
+    QTest::newRow("default") << QStringList{} << false << false << 9890 << false;
+    QTest::newRow("stored") << QStringList{} << true << true << 9999 << false;
+    QTest::newRow("option") << QStringList{"--automation"} << false << true << 9890 << false;
+    QTest::newRow("option with port") << QStringList{"--automation=0"} << true << true << 0 << false;
+    QTest::newRow("headless") << QStringList{"--headless"} << false << true << 9890 << false;
+    QTest::newRow("bad port") << QStringList{"--automation=70000"} << false << false << 9890 << true;
+}
+
+void tst_AutomationServer::options()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, stored);
+    {
+        QSettings store(WorkerAsync::SettingsOrganization, WorkerAsync::SettingsApplication);
+        store.setValue(AutomationOptions::EnabledKey, stored);
+        store.setValue(AutomationOptions::PortKey, stored ? 9999 : 9890);
+    }
+    const AutomationOptions options = AutomationOptions::parse(QStringList{"VantrelLab"} + arguments);
+    QTEST(options.enabled, "enabled");
+    QTEST(int(options.port), "port");
+    QTEST(!options.error.isEmpty(), "error");
+}
+
+void tst_AutomationServer::switchingOffCutsScriptsAndRemovesTheToken()
+{
+    AutomationOptions options;
+    options.enabled = true;
+    options.port = 0;
+    AutomationSwitch automation(WorkerAsync::instance(), options);
+    QVERIFY(automation.enabled());
+    const QString tokenFile = automation.interface()->tokenFilePath();
+    ScriptConnection script(automation.interface()->port());
+    QVERIFY(script.connected());
+
+    automation.setEnabled(false);
+    QVERIFY(!QFile::exists(tokenFile));
+    QVERIFY(script.socket().state() == QAbstractSocket::UnconnectedState ||
+            script.socket().waitForDisconnected(WaitMs));
+    QCOMPARE(QSettings(WorkerAsync::SettingsOrganization, WorkerAsync::SettingsApplication)
+                 .value(AutomationOptions::EnabledKey)
+                 .toBool(),
+             false);
+    automation.setEnabled(true);
+    QVERIFY(QFile::exists(tokenFile));
 }
 
 QTEST_MAIN(tst_AutomationServer)
