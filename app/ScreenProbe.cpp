@@ -13,13 +13,14 @@ constexpr int ReadChunkBytes = 4096;
 const QByteArray FindCommand = QByteArrayLiteral("find ");
 const QByteArray TextSelector = QByteArrayLiteral("text=");
 
-/// What the item shows as its text: a label's or button's text, an editable box's entry.
+/// What the item shows as its text: a label's or button's text, an editable box's entry, a
+/// choice box's choice.
 QString shownText(const QQuickItem *item)
 {
-    for (const char *name : {"text", "editText"}) {
-        const QVariant text = item->property(name);
-        if (text.isValid())
-            return text.toString();
+    for (const char *name : {"text", "editText", "displayText"}) {
+        const QString text = item->property(name).toString();
+        if (!text.isEmpty())
+            return text;
     }
     return {};
 }

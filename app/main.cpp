@@ -1,9 +1,7 @@
 #include "AutomationInterface.h"
 #include "AutomationOptions.h"
 #include "AutomationSwitch.h"
-#include "FileMapHandler.h"
-#include "FileServer.h"
-#include "FirmwareUpdate.h"
+#include "FirmwareServices.h"
 #include "GraphicsBackend.h"
 #include "ProgramScreens.h"
 #include "ScreenProbe.h"
@@ -53,13 +51,9 @@ int runApplication(QApplication &app, const AutomationOptions &options)
     WorkerAsync *facade = WorkerAsync::instance();
     ProgramScreens::prepare(facade);
     const std::unique_ptr<AutomationSwitch> automation = startAutomation(facade, options);
-    FileMapHandler fileHandler;
-    FileServer fileServer;
-    FirmwareUpdate firmwareUpdate(&fileServer, facade);
+    FirmwareServices firmware(facade);
     QQmlApplicationEngine engine;
-    engine.rootContext()->setContextProperty(QStringLiteral("fileHandler"), &fileHandler);
-    engine.rootContext()->setContextProperty(QStringLiteral("fileServer"), &fileServer);
-    engine.rootContext()->setContextProperty(QStringLiteral("firmwareUpdate"), &firmwareUpdate);
+    firmware.publish(engine);
     engine.rootContext()->setContextProperty(QStringLiteral("automation"), automation.get());
     QObject::connect(
         &engine, &QQmlApplicationEngine::objectCreated, &app,

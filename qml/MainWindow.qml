@@ -4,6 +4,7 @@ import QtQuick.Layouts
 import MyWorker 1.0
 import VantrelTheme
 import "controls"
+import "pages"
 
 // Tabs over a stack of pages; each page is loaded when first selected and then kept.
 ApplicationWindow {
@@ -71,6 +72,7 @@ ApplicationWindow {
         openTabs = ["Home"]
         reading = false
         openTab("Home")
+        Updater.checkAvailableUpdates()
     }
     /// Shows the window maximised and in front.
     function present() {
@@ -155,7 +157,11 @@ ApplicationWindow {
                     }
                 }
             }
+            UpdaterNotice {
+                Layout.leftMargin: Theme.s(16)
+            }
             Label {
+                objectName: "versionLabel"
                 Layout.leftMargin: Theme.s(16)
                 Layout.rightMargin: Theme.s(16)
                 text: "v" + Worker.WorkerVersion
@@ -198,16 +204,5 @@ ApplicationWindow {
         function onSendMessage(title, message) { messageToast.show(title, message) }
     }
 
-    Popup {
-        id: versionPopup
-        anchors.centerIn: Overlay.overlay
-        width: Theme.s(520)
-        Label {
-            width: parent.width
-            wrapMode: Text.Wrap
-            elide: Text.ElideNone
-            text: "SNSPD Vantrel Lab " + Worker.WorkerVersion
-                  + "\n\nThe crate's modules, their live count rates and temperatures, driver pages and time charts."
-        }
-    }
+    VersionPopup { id: versionPopup }
 }

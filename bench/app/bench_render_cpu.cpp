@@ -8,6 +8,7 @@
 //   bench_render_cpu                   the program as it chooses its scene graph
 //   bench_render_cpu --opengl          the OpenGL scene graph with multisampling whatever the renderer
 //   ... --screenshots DIR              also saves the whole display after each measurement
+#include "FirmwareServices.h"
 #include "GraphicsBackend.h"
 #include "ProgramScreens.h"
 #include "Settings.h"
@@ -222,7 +223,9 @@ int main(int argc, char *argv[])
 
     WorkerAsync *facade = WorkerAsync::instance();
     ProgramScreens::prepare(facade);
+    FirmwareServices firmware(facade);
     QQmlApplicationEngine engine;
+    firmware.publish(engine);
     ProgramScreens::load(engine);
     if (!QTest::qWaitFor([] { return mainWindow() != nullptr; }, ConnectWaitMs))
         qFatal("the main window did not show");

@@ -13,7 +13,7 @@ Popup {
     id: popup
 
     objectName: "deviceManager"
-    /// Set by the page once a unit-update screen exists; until then "Update" is shown disabled.
+    /// Set by the page that offers the unit-update screen; without it "Update" is shown disabled.
     property bool unitUpdateAvailable: false
     property bool busy: false
     property string message: ""
@@ -141,6 +141,7 @@ Popup {
                             onClicked: popup.runListCommand(Worker.CommandRemoveUnit, entry.model.address)
                         }
                         Button {
+                            objectName: "updateButton" + entry.model.address
                             text: "Update"
                             enabled: popup.unitUpdateAvailable
                             onClicked: popup.unitUpdateRequested(entry.model)

@@ -123,7 +123,16 @@ BasePage {
         // Set by the program; absent where the screens run without it.
         target: typeof automation !== "undefined" ? automation : null
     }
-    DeviceManagerPopup { id: deviceManager }
+    DeviceManagerPopup {
+        id: deviceManager
+        unitUpdateAvailable: true
+        onUnitUpdateRequested: (module) => unitUpdate.openFor(module)
+    }
+    UnitUpdatePopup {
+        id: unitUpdate
+        onUpdateRequested: (address, url) => updateProgress.start(address, url)
+    }
+    UpdateProgressPopup { id: updateProgress }
     SavePresetsDialog { id: savePresets }
     FileDialog {
         id: restoreFile

@@ -6,6 +6,7 @@ namespace {
 constexpr int StartMs = 20000;
 constexpr int AnswerMs = 5000;
 constexpr int AskAgainMs = 200;
+constexpr int SettleProbeMs = 250; ///< a control that keeps its place this long has finished moving
 const QByteArray AnswerPrefix = QByteArrayLiteral("probe ");
 } // namespace
 
@@ -21,16 +22,17 @@ ProgramOnDisplay::~ProgramOnDisplay()
     XvfbDisplay::stop(m_process);
 }
 
-bool ProgramOnDisplay::start(quint16 cratePort)
+bool ProgramOnDisplay::start(quint16 cratePort, const QProcessEnvironment &extra)
 {
     QProcessEnvironment environment = m_display.environment();
+    environment.insert(extra);
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_settings.filePath(QStringLiteral("config")));
     environment.insert(QStringLiteral("VT4_CRATE_PORT"), QString::number(cratePort));
     environment.insert(QStringLiteral("VT4_SCREEN_PROBE"), QStringLiteral("1"));
     environment.insert(QStringLiteral("TZ"), QStringLiteral("UTC"));
     environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("*.debug=false"));
     m_process.setProcessEnvironment(environment);
-    m_process.start(QStringLiteral(VT_PROGRAM_PATH), {});
+    m_process.start(m_program, {});
     return m_settings.isValid() && m_process.waitForStarted(StartMs);
 }
 
@@ -87,6 +89,27 @@ ProgramOnDisplay::Item ProgramOnDisplay::waitFor(const QString &selector, int ti
 bool ProgramOnDisplay::click(const QString &selector, int timeoutMs)
 {
     const Item item = waitFor(selector, timeoutMs);
+    return item.found && m_display.click(item.center());
+}
+
+ProgramOnDisplay::Item ProgramOnDisplay::waitSettled(const QString &selector, int timeoutMs)
+{
+    Item last;
+    const bool still = QTest::qWaitFor(
+        [&] {
+            const Item item = find(selector);
+            const bool same = item.found && item.enabled && item.rect == last.rect;
+            last = item;
+            QTest::qWait(SettleProbeMs);
+            return same;
+        },
+        timeoutMs);
+    return still ? last : Item{};
+}
+
+bool ProgramOnDisplay::clickSettled(const QString &selector, int timeoutMs)
+{
+    const Item item = waitSettled(selector, timeoutMs);
     return item.found && m_display.click(item.center());
 }
 

@@ -28,8 +28,11 @@ public:
     ProgramOnDisplay(const ProgramOnDisplay &) = delete;
     ProgramOnDisplay &operator=(const ProgramOnDisplay &) = delete;
 
-    /// Starts the program, which connects on its own to 127.0.0.1 on `cratePort`.
-    bool start(quint16 cratePort);
+    /// Runs the program file at `path` instead of the one built here (a copy in another folder).
+    void setProgram(const QString &path) { m_program = path; }
+    /// Starts the program, which connects on its own to 127.0.0.1 on `cratePort`; `extra` adds
+    /// to its environment.
+    bool start(quint16 cratePort, const QProcessEnvironment &extra = {});
     qint64 pid() const { return m_process.processId(); }
     QProcess &process() { return m_process; }
     /// Everything the program printed outside the probe's answers.
@@ -42,6 +45,11 @@ public:
                  const std::function<bool(const Item &)> &accept = {});
     /// Clicks the middle of a visible item; false when it is not shown.
     bool click(const QString &selector, int timeoutMs = 5000);
+    /// The item once it is enabled and stands still: pop-ups scale in when they open, and a
+    /// click computed from a rectangle taken mid-animation can miss a small button.
+    Item waitSettled(const QString &selector, int timeoutMs = 10000);
+    /// Clicks the middle of the item once it has settled.
+    bool clickSettled(const QString &selector, int timeoutMs = 10000);
 
     /// Closes every window of the program as a user does and waits for a clean exit.
     bool quit(int timeoutMs = 20000);
@@ -51,6 +59,7 @@ private:
 
     XvfbDisplay &m_display;
     QTemporaryDir m_settings;
+    QString m_program = QStringLiteral(VT_PROGRAM_PATH);
     QProcess m_process;
     QByteArray m_output;
     QByteArray m_pending;

@@ -176,6 +176,15 @@ bool XvfbDisplay::doubleClick(const QPoint &point) const
                 .isNull();
 }
 
+bool XvfbDisplay::pressAndHold(const QPoint &point, int holdMs) const
+{
+    return !run(QStringLiteral("xdotool"),
+                {QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y()),
+                 QStringLiteral("mousedown"), QStringLiteral("1"), QStringLiteral("sleep"),
+                 QString::number(holdMs / 1000.0), QStringLiteral("mouseup"), QStringLiteral("1")})
+                .isNull();
+}
+
 bool XvfbDisplay::type(const QString &text) const
 {
     return !run(QStringLiteral("xdotool"),

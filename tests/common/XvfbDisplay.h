@@ -61,6 +61,8 @@ public:
     bool moveMouse(const QPoint &point) const;
     bool click(const QPoint &point) const;
     bool doubleClick(const QPoint &point) const;
+    /// Presses the left button at `point`, holds it for `holdMs` and lets go.
+    bool pressAndHold(const QPoint &point, int holdMs) const;
     /// Types `text` into the window with the keyboard focus.
     bool type(const QString &text) const;
     /// Presses key combinations in xdotool's names ("Return", "ctrl+a", "Escape").

@@ -11,7 +11,7 @@ namespace {
 constexpr int ConnectWaitMs = 30000;
 constexpr int ShowMs = 10000;
 constexpr int DisplayStartAttempts = 3;
-constexpr int SettleProbeMs = 250;         ///< a control that keeps its place this long has finished moving
+constexpr int SettleProbeMs = 250;         ///< a fade reaches the screen within this
 constexpr int Module = 3;                  ///< SSPD M1 of the built-in crate
 constexpr int EepromSetter = 42;           ///< its calibration record setter
 constexpr int VoltageInterceptOffset = 12; ///< "Voltage_ADC" second in the record
@@ -23,22 +23,6 @@ QString floatBytes(float value)
     return QString::fromLatin1(bytes.toHex(' '));
 }
 
-/// Clicks an item once it stands still: pop-ups scale in when they open, and a click computed
-/// from a rectangle taken mid-animation can miss a small button.
-bool clickSettled(ProgramOnDisplay &program, XvfbDisplay &display, const QString &selector)
-{
-    QRect last;
-    const bool settled = QTest::qWaitFor(
-        [&] {
-            const ProgramOnDisplay::Item item = program.find(selector);
-            const bool still = item.found && item.enabled && item.rect == last;
-            last = item.rect;
-            QTest::qWait(SettleProbeMs);
-            return still;
-        },
-        ShowMs);
-    return settled && display.click(last.center());
-}
 } // namespace
 
 /// The calibration editor as a user reaches it on a real display: the device manager, a
@@ -80,10 +64,10 @@ void tst_CalibrationOnDisplay::editAndSendAConstant()
     QVERIFY2(program.waitFor(QStringLiteral("moduleList"), ConnectWaitMs).found,
              qPrintable(program.output()));
 
-    QVERIFY(clickSettled(program, *m_display, QStringLiteral("settingsButton")));
-    QVERIFY(clickSettled(program, *m_display, QStringLiteral("deviceManagerItem")));
-    QVERIFY(clickSettled(program, *m_display, QStringLiteral("moduleHeader%1").arg(Module)));
-    QVERIFY(clickSettled(program, *m_display, QStringLiteral("constantsButton%1").arg(Module)));
+    QVERIFY(program.clickSettled(QStringLiteral("settingsButton")));
+    QVERIFY(program.clickSettled(QStringLiteral("deviceManagerItem")));
+    QVERIFY(program.clickSettled(QStringLiteral("moduleHeader%1").arg(Module)));
+    QVERIFY(program.clickSettled(QStringLiteral("constantsButton%1").arg(Module)));
     QVERIFY(!m_display->screenshot(QStringLiteral("device-manager")).isEmpty());
 
     // Locked until the password is typed: the menu stays disabled.
@@ -91,7 +75,7 @@ void tst_CalibrationOnDisplay::editAndSendAConstant()
     QVERIFY(password.found);
     QVERIFY(program.waitFor(QStringLiteral("group_Bias unit (slope, intercept)"), ShowMs).found);
     QVERIFY(!program.find(QStringLiteral("eepromMenuButton")).enabled);
-    QVERIFY(clickSettled(program, *m_display, QStringLiteral("factoryPassword")));
+    QVERIFY(program.clickSettled(QStringLiteral("factoryPassword")));
     QVERIFY(m_display->type(QStringLiteral("lumbrix")));
     QVERIFY(program
                 .waitFor(QStringLiteral("eepromMenuButton"), ShowMs,
@@ -100,11 +84,11 @@ void tst_CalibrationOnDisplay::editAndSendAConstant()
 
     // Groups arrive collapsed; opening one shows its rows with two fields per pair.
     QVERIFY(!program.find(QStringLiteral("second_Voltage_ADC")).found);
-    QVERIFY(clickSettled(program, *m_display, QStringLiteral("group_Bias unit (slope, intercept)")));
+    QVERIFY(program.clickSettled(QStringLiteral("group_Bias unit (slope, intercept)")));
     const auto intercept = program.waitFor(QStringLiteral("second_Voltage_ADC"), ShowMs);
     QVERIFY(intercept.found);
     QVERIFY(intercept.text != QLatin1String("0.5"));
-    QVERIFY(clickSettled(program, *m_display, QStringLiteral("second_Voltage_ADC")));
+    QVERIFY(program.clickSettled(QStringLiteral("second_Voltage_ADC")));
     QVERIFY(m_display->keys({QStringLiteral("ctrl+a")}));
     QVERIFY(m_display->type(QStringLiteral("0,5")));
     QVERIFY(m_display->keys({QStringLiteral("Return")}));
@@ -115,8 +99,8 @@ void tst_CalibrationOnDisplay::editAndSendAConstant()
     QVERIFY(!m_display->screenshot(QStringLiteral("constants-edited")).isEmpty());
 
     simulator.clearLines();
-    QVERIFY(clickSettled(program, *m_display, QStringLiteral("eepromMenuButton")));
-    QVERIFY(clickSettled(program, *m_display, QStringLiteral("setDataItem")));
+    QVERIFY(program.clickSettled(QStringLiteral("eepromMenuButton")));
+    QVERIFY(program.clickSettled(QStringLiteral("setDataItem")));
     const QString request = QStringLiteral("module request %1 %2 ").arg(Module).arg(EepromSetter);
     QVERIFY2(simulator.waitForLine(request, ShowMs), "the constants did not reach the module");
     const QString line = simulator.lines().filter(request).first();
