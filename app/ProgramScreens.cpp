@@ -1,4 +1,5 @@
 #include "ProgramScreens.h"
+#include "ChartSvgWriter.h"
 #include "CppOwnedSingleton.h"
 #include "DataModel.h"
 #include "DataProviderList.h"
@@ -51,6 +52,9 @@ void registerQmlTypes()
         QmlModule, 1, 0, "SeriesThinner",
         [](QQmlEngine *, QJSEngine *) -> QObject * { return new SeriesThinner; });
     qmlRegisterSingletonType<UpdateChecker>(QmlModule, 1, 0, "Updater", &cppOwnedSingleton<UpdateChecker>);
+    qmlRegisterSingletonType<ChartSvgWriter>(
+        QmlModule, 1, 0, "ChartSvgWriter",
+        [](QQmlEngine *, QJSEngine *) -> QObject * { return new ChartSvgWriter; });
 }
 } // namespace
 

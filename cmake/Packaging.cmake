@@ -20,7 +20,7 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "http://localhost/vantrellab")
 # modules the screens import, including what QtQuick.Dialogs' file dialog loads itself.
 set(VT_DEB_QT_LIBRARIES
     libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libqt6serialport6 libqt6charts6 libqt6opengl6
-    libqt6openglwidgets6 libqt6qml6 libqt6qmlmodels6 libqt6quick6 libqt6quickcontrols2-6)
+    libqt6openglwidgets6 libqt6svg6 libqt6qml6 libqt6qmlmodels6 libqt6quick6 libqt6quickcontrols2-6)
 set(VT_DEB_QML_MODULES
     qml6-module-qtqml qml6-module-qtqml-workerscript qml6-module-qtquick
     qml6-module-qtquick-controls qml6-module-qtquick-templates qml6-module-qtquick-layouts

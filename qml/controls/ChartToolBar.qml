@@ -49,6 +49,7 @@ RowLayout {
             MenuItem { text: "Data..."; onTriggered: { dataDialog.described = false; dataDialog.open() } }
             MenuItem { text: "Data with header..."; onTriggered: { dataDialog.described = true; dataDialog.open() } }
             MenuItem { text: "Image (PNG)..."; onTriggered: imageDialog.open() }
+            MenuItem { text: "Drawing (SVG)..."; onTriggered: drawingDialog.open() }
         }
     }
     Button {
@@ -97,6 +98,17 @@ RowLayout {
                 if (!result.saveToFile(path))
                     Worker.sendErrorMessage("ERROR!", "Couldn't open file: " + path)
             })
+        }
+    }
+    FileDialog {
+        id: drawingDialog
+        title: "Save drawing"
+        fileMode: FileDialog.SaveFile
+        nameFilters: ["SVG drawing (*.svg)"]
+        onAccepted: {
+            var error = ChartSvgWriter.write(Worker.urlToPath(selectedFile), bar.widget.drawingDescription())
+            if (error !== "")
+                Worker.sendErrorMessage("ERROR!", error)
         }
     }
     FileDialog {

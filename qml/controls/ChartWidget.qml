@@ -149,6 +149,15 @@ Item {
     function exportedSeries() {
         return previousSeries.concat(seriesList)
     }
+    /// What the SVG export draws: every point of each trace, in its look, on the axes shown now.
+    function drawingDescription() {
+        var x = currentXAxis()
+        var y = currentYAxis()
+        return { "series": exportedSeries(), "drawn": previousShown.concat(shownList),
+                 "xTitle": xTitle, "yTitle": yTitle, "xMin": x.min, "xMax": x.max,
+                 "yMin": y.min, "yMax": y.max, "logX": logX && !timeAxis, "logY": logY,
+                 "timeAxis": timeAxis, "width": chart.width, "height": chart.height }
+    }
     /// A series on the axes in use, for mapping between the plot and values.
     function referenceSeries() {
         return logY ? logDummy : linearDummy
