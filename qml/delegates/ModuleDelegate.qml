@@ -23,27 +23,17 @@ ItemDelegate {
     property string description: ""
     readonly property string kind: ModuleKinds.delegateKind(type)
     /// A good read has come since the list was built or the module last failed.
-    property bool hasReading: false
-    /// Wall clock of the page, ms since the epoch, and of the last good read.
+    property alias hasReading: staleMark.hasValue
+    /// Wall clock of the page, ms since the epoch, shared by the "stale" marks of the list.
     property double nowMs: 0
-    property double readingAtMs: 0
-    /// The home page reads every module once a second; a value three periods old is stale.
+    /// The home page reads every module once a second.
     readonly property int pollPeriodMs: 1000
-    readonly property bool stale: hasReading && nowMs - readingAtMs > 3 * pollPeriodMs
 
     signal parameterChanged(string name, var value)
     signal openDriver()
     signal resetLatch()
 
-    onStatusChanged: {
-        var lamp = ModuleKinds.lampKind(status)
-        if (lamp === "active") {
-            hasReading = true
-            readingAtMs = Date.now()
-        }
-        else if (lamp === "fault")
-            hasReading = false
-    }
+    onStatusChanged: staleMark.noteStatus(status)
 
     height: Theme.s(72)
     hoverEnabled: true
@@ -94,12 +84,11 @@ ItemDelegate {
             Layout.fillWidth: true
             sourceComponent: root.kind === "sspd" ? sspdPart : root.kind === "temperature" ? temperaturePart : null
         }
-        Label {
-            objectName: "staleMark"
-            visible: root.stale
-            text: "stale"
-            color: Theme.textLink
-            font.pixelSize: Theme.smallText
+        StaleMark {
+            id: staleMark
+            periodMs: root.pollPeriodMs
+            nowMs: root.nowMs
+            ownClock: false
         }
         Label {
             text: "\u203A"

@@ -21,7 +21,7 @@ BasePage {
 
     readonly property int channel: Worker.settings.activeChannel
     property var reading: undefined
-    property bool hasReading: false
+    property alias hasReading: staleMark.hasValue
     property bool latched: false
 
     function activate() {
@@ -43,20 +43,14 @@ BasePage {
     }
     function refreshReading() {
         var row = rowOfChannel()
-        var status = row < 0 ? 2 : DataModel.data(row, "status")
-        if (status === 2)
-            hasReading = false
-        else if (status === 1)
-            hasReading = true
         reading = row < 0 ? undefined : DataModel.data(row, readingKey)
         latched = row >= 0 && DataModel.data(row, "latched") === true
     }
-    onChannelChanged: hasReading = false
 
     Connections {
         target: DataModel
         function onDataChanged() { page.refreshReading() }
-        function onModelReset() { page.hasReading = false; page.refreshReading() }
+        function onModelReset() { page.refreshReading() }
     }
 
     RowLayout {
@@ -86,6 +80,13 @@ BasePage {
                 LatchedMark {
                     visible: page.hasReading && page.latched
                     onReset: Worker.resetLatch(page.channel)
+                }
+                StaleMark {
+                    id: staleMark
+                    model: DataModel
+                    addresses: [page.channel]
+                    periodMs: Worker.settings.timeConstant * 1000
+                    learnsPeriod: true
                 }
                 Label {
                     objectName: "readingText"

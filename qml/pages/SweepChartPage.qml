@@ -122,6 +122,11 @@ BasePage {
                 to: 100
                 value: Worker.progress
             }
+            StaleMark {
+                model: DataModel
+                addresses: page.reading ? [Worker.settings.activeChannel] : []
+                learnsPeriod: true
+            }
             Label {
                 objectName: "pageStatus"
                 Layout.fillWidth: true

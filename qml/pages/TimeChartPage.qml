@@ -92,6 +92,12 @@ BasePage {
                 enabled: page.reading || chart.seriesList.length > 0
                 onClicked: page.reading ? page.stop() : page.start()
             }
+            StaleMark {
+                model: DataModel
+                // Every pass waits the time constant, then reads each channel.
+                addresses: page.reading ? chart.seriesList.map(function (s) { return ChartMath.channelOfSeriesName(s.name) }) : []
+                periodMs: Worker.settings.timeConstant * 1000
+            }
             Label {
                 objectName: "pageStatus"
                 Layout.fillWidth: true
