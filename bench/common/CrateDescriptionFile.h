@@ -6,16 +6,17 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 
-/// A simulator crate description of `sspdCount` SSPD M0 modules at bus addresses 1 to
-/// `sspdCount`, biased below their critical current and counting from power-on, written into a
-/// temporary directory of its own and removed with the object.
+/// A simulator crate description of `sspdCount` SSPD M0 modules at consecutive bus addresses
+/// from `firstAddress`, biased below their critical current and counting from power-on, written
+/// into a temporary directory of its own and removed with the object.
 class CrateDescriptionFile
 {
 public:
-    explicit CrateDescriptionFile(int sspdCount, double criticalCurrentUa = DefaultCriticalCurrentUa)
+    explicit CrateDescriptionFile(int sspdCount, double criticalCurrentUa = DefaultCriticalCurrentUa,
+                                  int firstAddress = 1)
     {
         QJsonArray modules;
-        for (int address = 1; address <= sspdCount; ++address) {
+        for (int address = firstAddress; address < firstAddress + sspdCount; ++address) {
             modules.append(QJsonObject{
                 {"address", address},
                 {"type", "VT4SDM0"},

@@ -18,9 +18,11 @@ class FacadeSession
 {
 public:
     static constexpr int ConnectWaitMs = 20000;
+    static constexpr double DefaultCriticalCurrentUa = 24.0;
 
-    explicit FacadeSession(int sspdCount, double criticalCurrentUa = 24.0)
-        : m_crate(sspdCount, criticalCurrentUa), m_simulator({"--crate", m_crate.path()}),
+    explicit FacadeSession(int sspdCount, double criticalCurrentUa = DefaultCriticalCurrentUa,
+                           int firstAddress = 1)
+        : m_crate(sspdCount, criticalCurrentUa, firstAddress), m_simulator({"--crate", m_crate.path()}),
           m_sspdCount(sspdCount)
     {
     }
