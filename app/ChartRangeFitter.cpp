@@ -198,12 +198,19 @@ void ChartRangeFitter::followSweep(MyChartRect *rect, const Settings &settings, 
         const QRectF box = QRectF(collected.at(0), collected.at(1)).normalized();
         setBox(rect, box.left(), box.right(), box.top(), box.bottom());
     } else if (collected.size() > 2) {
-        const QList<QPointF> last = drawable(pointsOf(series.last()), settings);
-        if (!last.isEmpty()) {
-            const QPointF point = last.last();
-            setBox(rect, std::min(rect->left(), point.x()), std::max(rect->right(), point.x()),
-                   std::min(rect->bottom(), point.y()), std::max(rect->top(), point.y()));
+        // Every point of the running sweep, not only the newest: several may have come since
+        // the last update (a paused view, a busy GUI thread).
+        double left = rect->left();
+        double right = rect->right();
+        double bottom = rect->bottom();
+        double top = rect->top();
+        for (const QPointF &point : drawable(pointsOf(series.last()), settings)) {
+            left = std::min(left, point.x());
+            right = std::max(right, point.x());
+            bottom = std::min(bottom, point.y());
+            top = std::max(top, point.y());
         }
+        setBox(rect, left, right, bottom, top);
     }
     if (mode == WorkerAsync::WorkerModeIVCurves)
         return;

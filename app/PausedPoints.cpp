@@ -1,5 +1,7 @@
 #include "PausedPoints.h"
 
+#include <algorithm>
+
 namespace {
 void keepLatest(QList<QPointF> &points, int limit)
 {
@@ -20,8 +22,34 @@ void PausedPoints::hold(QXYSeries *series, const QPointF &point, int limit)
     keepLatest(held->points, limit);
 }
 
+void PausedPoints::holdBarCount(QXYSeries *bars, int topIndex)
+{
+    auto held = std::find_if(m_heldBars.begin(), m_heldBars.end(),
+                             [bars](const HeldBars &h) { return h.series == bars; });
+    if (held == m_heldBars.end()) {
+        m_heldBars.append(HeldBars{bars, {}});
+        held = m_heldBars.end() - 1;
+    }
+    ++held->counts[topIndex];
+}
+
 void PausedPoints::release()
 {
+    for (HeldBars &held : m_heldBars) {
+        if (!held.series)
+            continue;
+        QList<QPointF> points = held.series->points();
+        for (auto count = held.counts.cbegin(); count != held.counts.cend(); ++count) {
+            // The bars may have been rebuilt meanwhile (a new run); counts beyond them are gone.
+            for (const int index : {count.key(), count.key() + 1}) {
+                if (index < points.size())
+                    points[index].ry() += count.value();
+            }
+        }
+        held.series->replace(points);
+    }
+    m_heldBars.clear();
+
     for (Held &held : m_held) {
         if (!held.series)
             continue;

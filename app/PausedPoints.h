@@ -1,21 +1,26 @@
 #pragma once
 
 #include <QList>
+#include <QMap>
 #include <QPointF>
 #include <QPointer>
 #include <QtCharts/QXYSeries>
 
-/// Points held back from the chart while its view is paused, per series in arrival order; on
-/// resume they are handed to their series in one change, so the chart catches up at once.
+/// Points held back from the chart while its view is paused, per series in arrival order, and
+/// counts held back from the bars of a histogram; on resume each series gets them in one
+/// change, so the chart catches up at once.
 class PausedPoints
 {
 public:
     /// Holds a point of `series`; with a `limit` above 0 only the latest `limit` points are kept,
     /// as the series itself keeps them.
     void hold(QXYSeries *series, const QPointF &point, int limit);
-    /// Appends the held points to the series that still exist and forgets them.
+    /// Holds one count for the bar of `bars` whose top is the pair of points from `topIndex`.
+    void holdBarCount(QXYSeries *bars, int topIndex);
+    /// Appends the held points and adds the held counts to the series that still exist, and
+    /// forgets them.
     void release();
-    bool isEmpty() const { return m_held.isEmpty(); }
+    bool isEmpty() const { return m_held.isEmpty() && m_heldBars.isEmpty(); }
 
 private:
     struct Held
@@ -24,5 +29,11 @@ private:
         QList<QPointF> points;
         int limit = 0;
     };
+    struct HeldBars
+    {
+        QPointer<QXYSeries> series;
+        QMap<int, int> counts; ///< by the index of the bar's first top point
+    };
     QList<Held> m_held;
+    QList<HeldBars> m_heldBars;
 };

@@ -705,6 +705,10 @@ void WorkerAsync::addToHistogram(double cps)
     const qint64 bin = qRound64((cps - m_histogramBins.from) / m_histogramBins.step);
     if (bin < 0 || 4 * bin + 2 >= bars->count())
         return;
+    if (m_plotPaused) {
+        m_pausedPoints.holdBarCount(bars, int(4 * bin + 1));
+        return;
+    }
     for (const int index : {int(4 * bin + 1), int(4 * bin + 2)}) {
         const QPointF top = bars->at(index);
         bars->replace(index, top.x(), top.y() + 1);

@@ -333,6 +333,9 @@ bool WorkerProcess::processMode()
 
 void WorkerProcess::sweepFinish()
 {
+    // The last step's point is already on its way: the chart must take it into its range
+    // before the screen hears that the sweep is over and leaves the sweep mode.
+    emit updatePlot();
     emit sweepProgress(SweepComplete);
     emit sweepFinished();
     m_mode = WorkerAsync::WorkerModeNoAction;

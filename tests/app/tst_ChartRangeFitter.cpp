@@ -170,9 +170,10 @@ private slots:
         QTest::newRow("IV curve keeps its limits")
             << int(WorkerAsync::WorkerModeIVCurves) << QList<Points>{{{50, 1e-5}, {60, 1e-5}}}
             << Box{50, 60, 1e-5, 1e-5};
+        // Every point of the running sweep, not only its newest: several may come between updates.
         QTest::newRow("later points widen the range")
             << int(WorkerAsync::WorkerModeCpsVersCurrent)
-            << QList<Points>{{{0, 5}, {1, 6}}, {{2, 7}, {3, 8}, {9, 0.5}}} << Box{1, 9, 0.5, 4};
+            << QList<Points>{{{0, 5}, {1, 6}}, {{2, 7}, {3, 8}, {9, 0.5}}} << Box{1, 9, 0.5, 8};
     }
     void followSweep()
     {

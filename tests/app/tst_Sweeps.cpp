@@ -1,6 +1,7 @@
 #include "DataProviderList.h"
 #include "DriverDataModel.h"
 #include "FacadeOnSimulator.h"
+#include "MyChartRect.h"
 #include "Settings.h"
 #include "SimulatorProcess.h"
 #include "WorkerAsync.h"
@@ -152,6 +153,17 @@ void tst_Sweeps::histogramBinsCountRates()
     QCOMPARE(histogram.lowerSeries()->at(1).x(), 1000 - 0.05 * 100);
     QCOMPARE(facade->statusText(), QStringLiteral("cps: 20.0"));
 
+    // A paused view holds the counts back; resuming adds them all at once.
+    facade->setPlotPaused(true);
+    report(20);
+    report(949);
+    QCOMPARE(bars.at(1).y(), 1.0);
+    QCOMPARE(bars.at(37).y(), 1.0);
+    facade->setPlotPaused(false);
+    QCOMPARE(bars.at(1).y(), 2.0);
+    QCOMPARE(bars.at(2).y(), 2.0);
+    QCOMPARE(bars.at(38).y(), 2.0);
+
     // A new run rebuilds the bars over the same baseline instead of adding one each time.
     const qsizetype children = histogram.findChildren<QLineSeries *>().size();
     bars.clear();
@@ -186,6 +198,14 @@ QList<QPointF> tst_Sweeps::runSweep(SimulatorProcess &simulator, WorkerAsync::Wo
         return {};
     if (drawn.size() != curve.count())
         return {};
+    // The horizontal range holds every point, the last one too.
+    const MyChartRect *rect = facade->settings()->chartRect();
+    for (const QPointF &point : curve.points()) {
+        if (!rect || point.x() < rect->left() || point.x() > rect->right()) {
+            qWarning() << "point" << point << "outside the chart's range";
+            return {};
+        }
+    }
     return curve.points();
 }
 
