@@ -338,7 +338,14 @@ QString WorkerAsync::currentAppPath() const
 
 QString WorkerAsync::urlToPath(const QString &url) const
 {
-    return QUrl(url).toLocalFile();
+    // Qt 6.4's own file dialog gives a typed name as a bare path, without "file:", and joins a
+    // typed absolute path to its folder ("/folder//typed/path"): what was typed is meant. A path
+    // made by the dialog has no empty part otherwise.
+    const QUrl selection(url);
+    const QString path =
+        selection.scheme().isEmpty() ? QUrl::fromPercentEncoding(url.toUtf8()) : selection.toLocalFile();
+    const qsizetype typed = path.lastIndexOf(QLatin1String("//"));
+    return typed < 0 ? path : path.mid(typed + 1);
 }
 
 void WorkerAsync::connectFailed(const QString &reason)

@@ -198,6 +198,8 @@ public slots:
     /// Writes the modules marked "restore" to a presets file.
     void savePresets(const QString &fileName);
     QString currentAppPath() const;
+    /// The local path of a file dialog's selection, a "file:" URL; a typed absolute path wins
+    /// over the dialog's folder.
     QString urlToPath(const QString &url) const;
     void turnOnAllSelectedChannels(bool turnOn);
     /// Sends a copy of the edited calibration constants to their module (not yet to its EEPROM).

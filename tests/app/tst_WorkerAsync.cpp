@@ -30,6 +30,8 @@ private slots:
     void failedConnectionReenablesForm();
     void destroyedWhileWorkerIsInsideQuery();
     void statisticsLineShowsTimeConstantFromSettings();
+    void dialogSelectionToPath_data();
+    void dialogSelectionToPath();
 
 private:
     QTemporaryDir m_config;
@@ -131,6 +133,32 @@ void tst_WorkerAsync::statisticsLineShowsTimeConstantFromSettings()
     // The loop has read the switch by the time it runs a command.
     qunsetenv("VT4_WORKER_PERF");
     QTest::qWait(WorkerStatistics::WindowMs + 500);
+}
+
+void tst_WorkerAsync::dialogSelectionToPath_data()
+{
+    QTest::addColumn<QString>("selection");
+    QTest::addColumn<QString>("path");
+    QTest::newRow("file picked in the list") << "file:///home/lab/run%207.txt"
+                                             << "/home/lab/run 7.txt";
+    // A typed name comes without "file:"; a typed absolute path after the dialog's folder.
+    QTest::newRow("typed name") << "/home/lab/run 7.txt"
+                                << "/home/lab/run 7.txt";
+    QTest::newRow("typed absolute path") << "/opt/vantrellab/bin//tmp/run 7/data.txt"
+                                         << "/tmp/run 7/data.txt";
+    QTest::newRow("typed absolute path in the root folder") << "///tmp/data.txt"
+                                                            << "/tmp/data.txt";
+    QTest::newRow("typed name in the root folder") << "//data.txt"
+                                                   << "/data.txt";
+    QTest::newRow("not a local file") << "https://example.org/data.txt"
+                                      << "";
+}
+
+void tst_WorkerAsync::dialogSelectionToPath()
+{
+    QFETCH(QString, selection);
+    QFETCH(QString, path);
+    QCOMPARE(WorkerAsync::instance()->urlToPath(selection), path);
 }
 
 QTEST_GUILESS_MAIN(tst_WorkerAsync)

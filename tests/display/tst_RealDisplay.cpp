@@ -2,8 +2,11 @@
 #include "SimulatorProcess.h"
 #include "XvfbDisplay.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QTcpServer>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cstring>
@@ -265,6 +268,34 @@ void tst_RealDisplay::cpsCurrentSweepRunsToItsEnd()
             curvePixels += shot.pixelColor(x, y) == QColor("#FF4300") ? 1 : 0;
     }
     QVERIFY2(curvePixels > 11 * 20, qPrintable(QString::number(curvePixels))); // 11 markers at least
+
+    // The data goes to a file whose absolute path is typed into the save dialog: one "x\ty" line
+    // per point, six decimals, in the order of the sweep.
+    QTemporaryDir exports;
+    QVERIFY(exports.isValid());
+    const QString exported = exports.filePath(QStringLiteral("sweep.txt"));
+    QVERIFY(program.click(QStringLiteral("saveButton")));
+    QVERIFY(program.click(QStringLiteral("text=Data...")));
+    QVERIFY(retype(program, QStringLiteral("fileNameTextField"), exported));
+    if (!QTest::qWaitFor([&] { return QFileInfo::exists(exported); }, ShowMs / 4))
+        QVERIFY(program.click(QStringLiteral("text=Open")));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(exported), ShowMs);
+    QFile file(exported);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QList<QByteArray> lines = file.readAll().split('\n');
+    QVERIFY(lines.takeLast().isEmpty()); // the last line has its end too
+    QVERIFY2(lines.size() >= 11, qPrintable(QString::number(lines.size())));
+    double lastX = 0;
+    for (const QByteArray &line : std::as_const(lines)) {
+        const QList<QByteArray> fields = line.split('\t');
+        QCOMPARE(fields.size(), 2);
+        QVERIFY2(fields.at(1).endsWith('\r') && fields.at(0).split('.').value(1).size() == 6,
+                 line.constData());
+        const double x = fields.at(0).toDouble();
+        QVERIFY2(x > lastX && x > 14.9 && x < 17.1, line.constData());
+        lastX = x;
+    }
+    QVERIFY(!m_display->screenshot(QStringLiteral("cps-current-sweep-saved")).isEmpty());
 
     QVERIFY(program.quit());
 }
