@@ -94,7 +94,7 @@ void FileMapHandler::fetchNext()
     const Directory next = m_queue.takeFirst();
     QNetworkRequest request{QUrl(next.url)};
     request.setRawHeader("Cache-Control", "no-cache");
-    request.setTransferTimeout(RequestTimeoutMs);
+    request.setTransferTimeout(m_requestTimeoutMs);
     QNetworkReply *reply = m_network->get(request);
     m_depthOfReply.insert(reply, next.depth);
     connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64 total) {

@@ -46,6 +46,9 @@ public:
     /// Images found by the last crawl, as "<version>/<model>M<modification>V<revision>".
     QStringList imagePaths() const { return m_imagePaths; }
 
+    /// For tests: how long a listing may stay silent before its request fails.
+    void setRequestTimeout(int ms) { m_requestTimeoutMs = ms; }
+
     /// Sorts firmware versions newest first by their numbers ("1.10.0" before "1.9.0").
     static void sortNewestFirst(QStringList &versions);
 
@@ -96,4 +99,5 @@ private:
     bool m_loading = false;
     bool m_cancelled = false;
     bool m_pageLimitReported = false;
+    int m_requestTimeoutMs = RequestTimeoutMs;
 };

@@ -32,6 +32,7 @@ private slots:
     void updateFromTheCatalogueReachesTheModule();
     void everyFailureUnlocksTheCrate_data();
     void everyFailureUnlocksTheCrate();
+    void aServerThatCannotListenEndsAtOnce();
 
 private:
     bool connectTo(SimulatorProcess &simulator);
@@ -146,6 +147,22 @@ void tst_FirmwareUpdate::everyFailureUnlocksTheCrate()
              qPrintable(finished.first().at(1).toString()));
     QVERIFY(simulator.waitForLine(QStringLiteral("command SYST:LOCK 0")));
     QVERIFY(!update.running());
+}
+
+void tst_FirmwareUpdate::aServerThatCannotListenEndsAtOnce()
+{
+    SimulatorProcess simulator({"--update-port", QString::number(m_fileServerPort)});
+    QVERIFY(connectTo(simulator));
+    QTcpServer taken;
+    QVERIFY(taken.listen(QHostAddress::Any, m_fileServerPort));
+    FileServer server;
+    FirmwareUpdate update(&server, WorkerAsync::instance());
+    QSignalSpy finished(&update, &FirmwareUpdate::finished);
+    update.start(SspdAddress, m_http->url(BasePath + "1.5.0/VT4SDM0V2_code.bin"));
+    QCOMPARE(finished.count(), 1);
+    QVERIFY(finished.first().at(1).toString().startsWith(QStringLiteral("Can't start file server: ")));
+    QVERIFY(!update.running());
+    QVERIFY(!simulator.waitForLine(QStringLiteral("SYST:UPDT"), 500)); // the crate was never told
 }
 
 QTEST_GUILESS_MAIN(tst_FirmwareUpdate)

@@ -25,6 +25,8 @@ private slots:
     void filtersOfferNewestVersionsFirst_data();
     void filtersOfferNewestVersionsFirst();
     void unreachableOrEmptyServerEndsTheCrawl();
+    void oversizedListingsAreCut();
+    void silentServerFailsAndCancelEndsQuietly();
 
 private:
     bool crawl(FileMapHandler &handler);
@@ -46,6 +48,15 @@ void tst_FileMapHandler::initTestCase()
         QFile file(base.filePath(image + "_code.bin"));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(2048, '\x01')) > 0);
     }
+    // A listing too large to hold, and one with far more directories than a catalogue has.
+    QVERIFY(QDir().mkpath(m_tree.filePath("huge")) && QDir().mkpath(m_tree.filePath("many")));
+    QFile huge(m_tree.filePath("huge/index.html"));
+    QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(3 * 1024 * 1024));
+    QFile many(m_tree.filePath("many/index.html"));
+    QVERIFY(many.open(QIODevice::WriteOnly));
+    for (int i = 0; i < 10000; ++i)
+        many.write(QStringLiteral("<a href=\"d%1/\">d%1/</a>\n").arg(i).toUtf8());
+    many.close();
     // A link back up: the listing of 1.9.0/loop/ is the base again, and so on without end.
     QVERIFY(QFile::link(base.absolutePath(), base.filePath("1.9.0/loop")));
     QVERIFY(
@@ -129,6 +140,41 @@ void tst_FileMapHandler::unreachableOrEmptyServerEndsTheCrawl()
     QVERIFY(crawl(missing));
     QCOMPARE(none.count(), 0);
     QVERIFY(missing.imagePaths().isEmpty());
+}
+
+void tst_FileMapHandler::oversizedListingsAreCut()
+{
+    FileMapHandler huge(m_http->url("huge/"), nullptr);
+    QSignalSpy hugeErrors(&huge, &FileMapHandler::errorOccurred);
+    QVERIFY(crawl(huge));
+    QCOMPARE(hugeErrors.count(), 1);
+    QVERIFY(hugeErrors.first().at(0).toString().endsWith(QStringLiteral("the listing is larger than 2 MB")));
+
+    FileMapHandler many(m_http->url("many/"), nullptr);
+    QSignalSpy manyErrors(&many, &FileMapHandler::errorOccurred);
+    QVERIFY(crawl(many));
+    QCOMPARE(manyErrors.count(), 1);
+    QVERIFY(manyErrors.first().at(0).toString().endsWith(QStringLiteral("the rest is skipped")));
+}
+
+void tst_FileMapHandler::silentServerFailsAndCancelEndsQuietly()
+{
+    QTcpServer silent; // accepts and never answers
+    QVERIFY(silent.listen(QHostAddress::LocalHost, 0));
+    const QString url = QStringLiteral("http://127.0.0.1:%1/%2").arg(silent.serverPort()).arg(BasePath);
+    FileMapHandler handler(url, nullptr);
+    handler.setRequestTimeout(300);
+    QSignalSpy errors(&handler, &FileMapHandler::errorOccurred);
+    QVERIFY(crawl(handler));
+    QCOMPARE(errors.count(), 1);
+
+    QSignalSpy finished(&handler, &FileMapHandler::loadingFinished);
+    handler.loadFileMap();
+    handler.cancelLoading();
+    QVERIFY(!handler.loading());
+    QTest::qWait(600); // the abandoned request times out meanwhile
+    QCOMPARE(finished.count(), 0);
+    QCOMPARE(errors.count(), 1);
 }
 
 QTEST_GUILESS_MAIN(tst_FileMapHandler)

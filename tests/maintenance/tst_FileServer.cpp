@@ -76,6 +76,9 @@ void tst_FileServer::initTestCase()
         QFile file(m_files.filePath(name));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
     }
+    QFile huge(m_files.filePath("huge.bin")); // 50 MB, sparse
+    QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(50 * 1024 * 1024));
+    huge.close();
     m_http = std::make_unique<LocalHttpServer>(m_files.path());
     QVERIFY(m_http->start());
 }
@@ -198,6 +201,8 @@ void tst_FileServer::whatIsNoImageIsNotSent_data()
                               << "Download error: the server sent a web page";
     QTest::newRow("too small") << "tiny.bin"
                                << "Download error: 100 bytes is too small";
+    QTest::newRow("too large") << "huge.bin"
+                               << "Download error: the file is larger than 16 MB";
 }
 
 void tst_FileServer::whatIsNoImageIsNotSent()
