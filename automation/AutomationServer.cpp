@@ -35,6 +35,7 @@ void AutomationServer::acceptClients()
         // Enough for one whole request and its newline; the rest waits in the kernel.
         client->setReadBufferSize(2 * MaxMessageBytes);
         connect(client, &QTcpSocket::readyRead, this, [this, client] { readRequests(client); });
+        connect(client, &QTcpSocket::bytesWritten, this, [this, client] { readRequests(client); });
         connect(client, &QTcpSocket::disconnected, this, [this, client] {
             m_clients.remove(client);
             client->deleteLater();
@@ -57,7 +58,8 @@ void AutomationServer::readRequests(QTcpSocket *client)
         QStringLiteral("too-large"),
         QStringLiteral("a request may be at most %1 bytes long; the connection is closed")
             .arg(MaxMessageBytes));
-    while (client->state() == QAbstractSocket::ConnectedState) {
+    while (client->state() == QAbstractSocket::ConnectedState &&
+           client->bytesToWrite() <= MaxUnreadReplyBytes) {
         if (!client->canReadLine()) {
             if (client->bytesAvailable() > MaxMessageBytes) {
                 m_clients.remove(client);

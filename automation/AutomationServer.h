@@ -23,6 +23,9 @@ class AutomationServer : public QObject
 public:
     static constexpr int MaxMessageBytes = 64 * 1024; ///< one request line, without its newline
     static constexpr int MaxClients = 4;
+    /// Replies a client has not read yet; beyond this its requests wait, so one that never reads
+    /// cannot make the program hold ever more of them.
+    static constexpr qint64 MaxUnreadReplyBytes = 1024 * 1024;
 
     /// Runs one authenticated call: its name and its "args" object.
     using CallHandler = std::function<AutomationReply(const QString &call, const QJsonObject &arguments)>;
