@@ -40,7 +40,8 @@ Popup {
         target: firmwareUpdate
         function onFinished(succeeded, message) {
             popup.succeeded = succeeded
-            popup.outcome = succeeded ? "The module took the new firmware." : message
+            popup.outcome = succeeded ? "The module took the new firmware."
+                                      : message + "\nThe update did not complete; the crate was unlocked."
         }
     }
 
@@ -63,6 +64,8 @@ Popup {
             Layout.fillWidth: true
             horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.Wrap
+            // A failure's reason is in the outcome below.
+            visible: popup.outcome === "" || popup.succeeded
             text: fileServer.status
             color: Theme.textBlocked
         }
