@@ -4,7 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QMutex>
+#include <QRegularExpression>
 #include <QTest>
 #include <QThread>
 
@@ -12,7 +12,6 @@
 #include <memory>
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -91,6 +90,24 @@ private:
     quint16 m_port = 0;
 };
 
+/// The leak reports in a sanitizer's output whose allocation (the first frames after the
+/// allocator) lies in this project's sources or binaries.
+QStringList projectLeaks(const QString &output)
+{
+    static const QRegularExpression allocationFrame(QStringLiteral("^\\s+#[1-3] "));
+    QStringList leaks;
+    const QStringList reports = output.split(QStringLiteral(" leak of "));
+    for (qsizetype i = 1; i < reports.size(); ++i) {
+        const QStringList frames = reports.at(i).split(QLatin1Char('\n')).filter(allocationFrame);
+        if (std::any_of(frames.cbegin(), frames.cend(), [](const QString &frame) {
+                return frame.contains(QLatin1String(VT_SOURCE_DIR)) ||
+                       frame.contains(QLatin1String(VT_BINARY_DIR));
+            }))
+            leaks << reports.at(i).section(QLatin1Char('\n'), 0, 5);
+    }
+    return leaks;
+}
+
 /// One line of programs: its own display, one program at a time.
 struct Lane
 {
@@ -101,7 +118,7 @@ struct Lane
 
 /// The real program, quit again and again in every state of its work: by closing its window
 /// (even rounds) and by SIGTERM (odd ones). Each quit must end the process within moments with
-/// exit code 0; under the sanitizer build that also means no leak report.
+/// exit code 0; under the sanitizer build also without a leak report from project code.
 class tst_QuitStress : public QObject
 {
     Q_OBJECT
@@ -207,10 +224,18 @@ QString tst_QuitStress::quitOnce(XvfbDisplay &display, State state, bool byWindo
         return QStringLiteral("still running %1 ms after the quit (%2 windows closed)")
             .arg(HangMs)
             .arg(windows.size());
-    if (program.process().exitStatus() != QProcess::NormalExit || program.process().exitCode() != 0)
-        return QStringLiteral("exit code %1: %2")
-            .arg(program.process().exitCode())
-            .arg(program.output().right(4000));
+    const QString output = program.output();
+    const QStringList ownLeaks = projectLeaks(output);
+    if (!ownLeaks.isEmpty())
+        return QStringLiteral("leak from project code:\n") + ownLeaks.join(QLatin1Char('\n'));
+    // Leaks of the system's libraries (D-Bus, the OpenGL driver) end the program with the
+    // sanitizer's exit code too; any other sanitizer report is a failure.
+    const bool othersLeaked = output.contains(QLatin1String("ERROR: LeakSanitizer")) &&
+                              !output.contains(QLatin1String("ERROR: AddressSanitizer")) &&
+                              !output.contains(QLatin1String("runtime error:"));
+    if (program.process().exitStatus() != QProcess::NormalExit ||
+        (program.process().exitCode() != 0 && !othersLeaked))
+        return QStringLiteral("exit code %1: %2").arg(program.process().exitCode()).arg(output.right(1500));
     return {};
 }
 
@@ -269,7 +294,9 @@ void tst_QuitStress::quitsPromptlyInEveryState()
     }
     for (const Lane &lane : lanes)
         failures += lane.failures;
-    QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+    for (const QString &failure : std::as_const(failures))
+        qWarning("%s", qPrintable(failure));
+    QVERIFY2(failures.isEmpty(), qPrintable(QStringLiteral("%1 failed quits").arg(failures.size())));
 }
 
 QTEST_GUILESS_MAIN(tst_QuitStress)
