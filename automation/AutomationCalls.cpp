@@ -6,6 +6,7 @@
 #include "FreeStyleParameter.h"
 #include "ModuleKinds.h"
 #include "ParameterListBuilder.h"
+#include "ReadingValidity.h"
 #include "WorkerAsync.h"
 
 #include <QJsonArray>
@@ -35,6 +36,15 @@ QList<ParameterItem> writableRows(const DataProviderItem &module)
 AutomationCalls::AutomationCalls(WorkerAsync *facade, QObject *parent)
     : QObject(parent), m_facade(facade), m_run(new AutomationRun(facade, this))
 {
+    connect(m_facade->dataList(), &DataProviderList::dataUpdated, this, &AutomationCalls::noteReading);
+}
+
+void AutomationCalls::noteReading(int index, const QList<QString> &keys)
+{
+    // A module that did not answer gets only its status; a read carries its validity mark.
+    const QList<DataProviderItem> items = m_facade->dataList()->items();
+    if (index >= 0 && index < items.size() && keys.contains(QLatin1String(ReadingValidity::ValidKey)))
+        m_lastReads[items.at(index).byName(QStringLiteral("address")).toInt()].start();
 }
 
 AutomationReply AutomationCalls::handle(const QString &call, const QJsonObject &arguments)
@@ -106,6 +116,9 @@ AutomationReply AutomationCalls::readings(AutomationArguments &arguments) const
     // A value the module did not measure is null, as the screens show "---".
     for (const QString &key : item->keys())
         values.insert(key, QJsonValue::fromVariant(item->byName(key)));
+    const auto read = m_lastReads.constFind(*address);
+    values.insert(QStringLiteral("age_ms"),
+                  read == m_lastReads.cend() ? QJsonValue() : QJsonValue(double(read->elapsed())));
     return AutomationReply::success(values);
 }
 

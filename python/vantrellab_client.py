@@ -93,7 +93,8 @@ class Client:
         return self.call("modules")["modules"]
 
     def readings(self, address):
-        """The module's named values as last read ("cps", "current", "temperature" ...)."""
+        """The module's named values as last read ("cps", "current", "temperature" ...), and
+        "age_ms", how long ago that read was (None before the first)."""
         return self.call("readings", address=address)
 
     def set(self, address, name, value):

@@ -277,6 +277,9 @@ void tst_AutomationServer::traceRunsAndGivesItsSeries()
     QTRY_VERIFY_WITH_TIMEOUT(
         script.exchange(request("progress", "{}")).value("result").toObject().value("points").toInt() >= 3,
         WaitMs);
+    const QJsonValue age =
+        script.exchange(request("readings", R"({"address": 1})")).value("result").toObject().value("age_ms");
+    QVERIFY(age.isDouble() && age.toDouble() < WaitMs);
     QCOMPARE(script.exchange(request("stop", "{}")).value("result").toObject().value("stopped").toBool(),
              true);
     QVERIFY(WorkerAsync::instance()->currentMode() != WorkerAsync::WorkerModeCpsVersTime);
