@@ -32,6 +32,13 @@ const SweepKind SweepKinds[] = {
     {"iv_curve", WorkerAsync::WorkerModeIVCurves, MilliVolt, MicroAmpere},
 };
 
+/// Modes that measure until stopped or step a setting, as opposed to showing the modules' values.
+bool isMeasurement(WorkerAsync::WorkerMode mode)
+{
+    return WorkerAsync::isSweep(mode) || mode == WorkerAsync::WorkerModeCpsVersTime ||
+           mode == WorkerAsync::WorkerModeTemperatureVersTime || mode == WorkerAsync::WorkerModeHistogram;
+}
+
 QString modeName(WorkerAsync::WorkerMode mode)
 {
     return QString::fromLatin1(QMetaEnum::fromType<WorkerAsync::WorkerMode>().valueToKey(mode));
@@ -59,6 +66,11 @@ std::optional<AutomationReply> AutomationRun::refuseStart() const
     if (isRunning())
         return AutomationReply::failure(
             Busy, QStringLiteral("a %1 run is going; stop it first").arg(modeName(m_mode)));
+    // A measurement someone started on the screen is theirs to stop.
+    const WorkerAsync::WorkerMode current = m_facade->currentMode();
+    if (isMeasurement(current))
+        return AutomationReply::failure(
+            Busy, QStringLiteral("the screen is running a %1 measurement").arg(modeName(current)));
     if (m_facade->dataList()->items().isEmpty())
         return AutomationReply::failure(QStringLiteral("not-connected"),
                                         QStringLiteral("no crate modules are listed; connect first"));
@@ -198,11 +210,8 @@ void AutomationRun::begin(WorkerAsync::WorkerMode mode, const QStringList &serie
         m_series << series;
         handedOver << series;
     }
-    const WorkerAsync::WorkerMode current = m_facade->currentMode();
-    // A screen's own trace or sweep is not resumed afterwards; the home screen's polling is.
-    m_modeBefore = current == WorkerAsync::WorkerModeNoAction || current == WorkerAsync::WorkerModeAllChannels
-                       ? current
-                       : WorkerAsync::WorkerModeAllChannels;
+    // Polling as the screen did (home, a driver page) comes back after the run.
+    m_modeBefore = m_facade->currentMode();
     m_mode = mode;
     m_xUnit = xUnit;
     m_yUnit = yUnit;

@@ -262,6 +262,10 @@ void tst_AutomationServer::traceRunsAndGivesItsSeries()
 {
     ScriptConnection script(m_automation->port());
     QVERIFY(script.connected());
+    // A trace started on the screen is not taken over.
+    WorkerAsync::instance()->activateMode(WorkerAsync::WorkerModeCpsVersTime);
+    QCOMPARE(errorCode(script.exchange(request("start_trace", R"({"addresses": [1]})"))), QString("busy"));
+    WorkerAsync::instance()->activateMode(WorkerAsync::WorkerModeNoAction);
     // A shorted channel counts nothing worth drawing.
     QCOMPARE(script.exchange(request("set", R"({"address": 1, "name": "operate", "value": true})"))
                  .value("ok")
