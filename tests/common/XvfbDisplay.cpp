@@ -10,6 +10,7 @@ constexpr int ServerStartMs = 30000;   ///< Xvfb prints its display number once 
 constexpr int WindowManagerMs = 30000; ///< openbox announces itself on the root window
 constexpr int ClientRunMs = 15000;     ///< one xdotool, xprop or import call
 constexpr int StopMs = 5000;
+constexpr int StartAttempts = 3;
 const QStringList Tools = {"Xvfb", "openbox", "xdotool", "xprop", "wmctrl", "import"};
 } // namespace
 
@@ -35,6 +36,19 @@ QString XvfbDisplay::missingTools()
 }
 
 bool XvfbDisplay::start()
+{
+    // Now and then a window manager started right after the server announced its number cannot
+    // open the display (servers of other tests come and go on the same machine): start again.
+    for (int attempt = 1; attempt < StartAttempts; ++attempt) {
+        if (startOnce())
+            return true;
+        stop(m_windowManager);
+        stop(m_server);
+    }
+    return startOnce();
+}
+
+bool XvfbDisplay::startOnce()
 {
     if (!m_artefacts.mkpath(QStringLiteral("."))) {
         m_error = QStringLiteral("cannot create %1").arg(m_artefacts.path());

@@ -77,6 +77,7 @@ public:
     static void stop(QProcess &process);
 
 private:
+    bool startOnce();
     /// Runs an X client on this display; its standard output, or a null array on failure.
     QByteArray run(const QString &program, const QStringList &arguments) const;
 

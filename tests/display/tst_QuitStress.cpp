@@ -23,7 +23,6 @@ constexpr int StateWaitMs = 60000;     ///< start-up and connect under the sanit
 constexpr int ShowMs = 20000;
 constexpr int HangMs = 5000; ///< a quit slower than this hangs (a silent crate once held it 150 s)
 constexpr int PollMs = 10;
-constexpr int DisplayAttempts = 3;
 
 /// What the program is doing when it is asked to quit.
 enum class State
@@ -241,23 +240,16 @@ QString tst_QuitStress::quitOnce(XvfbDisplay &display, State state, bool byWindo
 
 void tst_QuitStress::runLane(int lane, Lane &result)
 {
-    // Displays started at the same moment may race for a number: a lane tries again.
-    std::unique_ptr<XvfbDisplay> display;
-    for (int attempt = 0; attempt < DisplayAttempts && !display; ++attempt) {
-        display = std::make_unique<XvfbDisplay>(QStringLiteral(VT_ARTEFACT_DIR "/tst_QuitStress"));
-        if (!display->start()) {
-            result.failures << display->error();
-            display.reset();
-        }
-    }
-    if (!display)
+    XvfbDisplay display(QStringLiteral(VT_ARTEFACT_DIR "/tst_QuitStress"));
+    if (!display.start()) {
+        result.failures << display.error();
         return;
-    result.failures.clear();
+    }
     for (int state = 0; state < StateCount; ++state) {
         for (int round = lane; round < Rounds; round += Lanes) {
             const bool byWindow = round % 2 == 0;
             double exitMs = 0;
-            const QString failure = quitOnce(*display, State(state), byWindow, &exitMs);
+            const QString failure = quitOnce(display, State(state), byWindow, &exitMs);
             if (!failure.isEmpty())
                 result.failures << QStringLiteral("%1, round %2 (%3): %4")
                                        .arg(QLatin1String(StateNames[state]))
