@@ -51,12 +51,21 @@ void PausedPoints::release()
     m_heldBars.clear();
 
     for (Held &held : m_held) {
-        if (!held.series)
-            continue;
         // One replace instead of a signal per appended point.
-        QList<QPointF> points = held.series->points() + held.points;
-        keepLatest(points, held.limit);
-        held.series->replace(points);
+        if (held.series)
+            held.series->replace(withHeld(held.series));
     }
     m_held.clear();
+}
+
+QList<QPointF> PausedPoints::withHeld(const QXYSeries *series) const
+{
+    QList<QPointF> points = series->points();
+    for (const Held &held : m_held) {
+        if (held.series == series) {
+            points += held.points;
+            keepLatest(points, held.limit);
+        }
+    }
+    return points;
 }

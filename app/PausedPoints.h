@@ -20,6 +20,8 @@ public:
     /// Appends the held points and adds the held counts to the series that still exist, and
     /// forgets them.
     void release();
+    /// The points of `series` with those held back for it, as the series will have them on release.
+    QList<QPointF> withHeld(const QXYSeries *series) const;
     bool isEmpty() const { return m_held.isEmpty() && m_heldBars.isEmpty(); }
 
 private:

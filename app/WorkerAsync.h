@@ -156,6 +156,8 @@ public:
     WorkerMode currentMode() const { return m_currentMode; }
     bool plotPaused() const { return m_plotPaused; }
     void setPlotPaused(bool paused);
+    /// Every point `series` has taken, those a paused view holds back included.
+    QList<QPointF> pointsTaken(const QXYSeries *series) const { return m_pausedPoints.withHeld(series); }
     TraceLogger *traceLog() const { return m_traceLog; }
     /// The chart range of `mode`, made on first use.
     MyChartRect *chartRect(WorkerMode mode);

@@ -239,7 +239,7 @@ AutomationReply AutomationRun::progress() const
 {
     qsizetype points = 0;
     for (const QPointer<QXYSeries> &series : m_series)
-        points += series ? series->count() : 0;
+        points += series ? m_facade->pointsTaken(series).size() : 0;
     return AutomationReply::success(QJsonObject{
         {QStringLiteral("running"), isRunning()},
         {QStringLiteral("mode"), modeName(m_mode)},
@@ -265,7 +265,7 @@ AutomationReply AutomationRun::series() const
             continue;
         QJsonArray xs;
         QJsonArray ys;
-        for (const QPointF &point : series->points()) {
+        for (const QPointF &point : m_facade->pointsTaken(series)) {
             xs.append(point.x());
             ys.append(point.y());
         }
