@@ -53,6 +53,9 @@ private:
     QString mainWindowAlone(ProgramOnDisplay &program) const;
     /// Types `text` into the visible box `selector` in place of what it holds.
     bool retype(ProgramOnDisplay &program, const QString &selector, const QString &text);
+    /// Saves through the chart's "Save" menu entry `entry`, typing the absolute `path` into the
+    /// file dialog; true once the file exists.
+    bool saveAs(ProgramOnDisplay &program, const QString &entry, const QString &path);
     /// Starts the program and waits until its main window shows the home page.
     void startConnected(ProgramOnDisplay &program, const SimulatorProcess &simulator);
 
@@ -236,6 +239,17 @@ bool tst_RealDisplay::retype(ProgramOnDisplay &program, const QString &selector,
            m_display->type(text) && m_display->keys({QStringLiteral("Return")});
 }
 
+bool tst_RealDisplay::saveAs(ProgramOnDisplay &program, const QString &entry, const QString &path)
+{
+    if (!program.click(QStringLiteral("saveButton")) || !program.click(QStringLiteral("text=") + entry) ||
+        !retype(program, QStringLiteral("fileNameTextField"), path))
+        return false;
+    if (!QTest::qWaitFor([&] { return QFileInfo::exists(path); }, ShowMs / 4) &&
+        !program.click(QStringLiteral("text=Open")))
+        return false;
+    return QTest::qWaitFor([&] { return QFileInfo::exists(path); }, ShowMs);
+}
+
 void tst_RealDisplay::cpsCurrentSweepRunsToItsEnd()
 {
     SimulatorProcess simulator({QStringLiteral("--crate"), QStringLiteral(VT_DEMO_CRATE)});
@@ -274,12 +288,7 @@ void tst_RealDisplay::cpsCurrentSweepRunsToItsEnd()
     QTemporaryDir exports;
     QVERIFY(exports.isValid());
     const QString exported = exports.filePath(QStringLiteral("sweep.txt"));
-    QVERIFY(program.click(QStringLiteral("saveButton")));
-    QVERIFY(program.click(QStringLiteral("text=Data...")));
-    QVERIFY(retype(program, QStringLiteral("fileNameTextField"), exported));
-    if (!QTest::qWaitFor([&] { return QFileInfo::exists(exported); }, ShowMs / 4))
-        QVERIFY(program.click(QStringLiteral("text=Open")));
-    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(exported), ShowMs);
+    QVERIFY(saveAs(program, QStringLiteral("Data..."), exported));
     QFile file(exported);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QList<QByteArray> lines = file.readAll().split('\n');
@@ -296,6 +305,14 @@ void tst_RealDisplay::cpsCurrentSweepRunsToItsEnd()
         lastX = x;
     }
     QVERIFY(!m_display->screenshot(QStringLiteral("cps-current-sweep-saved")).isEmpty());
+
+    // The same chart as a vector drawing, with its axis titles.
+    const QString drawing = exports.filePath(QStringLiteral("sweep.svg"));
+    QVERIFY(saveAs(program, QStringLiteral("Drawing (SVG)..."), drawing));
+    QFile svg(drawing);
+    QVERIFY(svg.open(QIODevice::ReadOnly));
+    const QByteArray document = svg.readAll();
+    QVERIFY2(document.contains("<svg") && document.contains("cps"), document.left(400).constData());
 
     QVERIFY(program.quit());
 }
