@@ -1,4 +1,4 @@
-#include "DataProviderList.h"
+#include "FacadeOnSimulator.h"
 #include "FileMapHandler.h"
 #include "FileServer.h"
 #include "FirmwareUpdate.h"
@@ -69,14 +69,7 @@ void tst_FirmwareUpdate::cleanup()
 
 bool tst_FirmwareUpdate::connectTo(SimulatorProcess &simulator)
 {
-    if (!simulator.start())
-        return false;
-    qputenv("VT4_CRATE_PORT", QByteArray::number(simulator.port()));
-    WorkerAsync *facade = WorkerAsync::instance();
-    QSignalSpy connected(facade, &WorkerAsync::connected);
-    facade->connectToVantrel(QStringLiteral("127.0.0.1"));
-    return connected.wait(WaitMs) &&
-           QTest::qWaitFor([facade] { return !facade->dataList()->items().isEmpty(); }, WaitMs);
+    return connectFacadeToSimulator(simulator, WaitMs);
 }
 
 void tst_FirmwareUpdate::updateFromTheCatalogueReachesTheModule()
