@@ -1,7 +1,7 @@
 #pragma once
 
-#include "SimulatedBootloader.h"
 #include "FirmwareUpdateClient.h"
+#include "SimulatedBootloader.h"
 
 #include <QHostAddress>
 #include <QSet>
