@@ -1,6 +1,7 @@
 #include "FirmwareUpdate.h"
 #include "FileServer.h"
 #include "WorkerAsync.h"
+#include "WorkerProcess.h"
 #include "convertToHostAddress.h"
 
 namespace {
@@ -19,6 +20,11 @@ FirmwareUpdate::FirmwareUpdate(FileServer *server, WorkerAsync *facade, QObject 
 {
     m_watchdog.setSingleShot(true);
     connect(&m_watchdog, &QTimer::timeout, this, [this] { finish(false, m_watchdogReason); });
+    // Waiting for a crate that said no would only end in the connect time-out.
+    connect(facade->worker(), &WorkerProcess::unitUpdateRefused, this, [this](int address) {
+        if (m_running && !m_crateConnected)
+            finish(false, QStringLiteral("The crate refused to update module %1").arg(address));
+    });
     connect(server, &FileServer::clientConnected, this, [this] {
         if (!m_running)
             return;

@@ -224,8 +224,9 @@ bool WorkerProcess::execute(WorkerAsync::WorkerCommands cmd, const QVariant &par
                        QStringLiteral("Unit %1 successfully removed"));
         break;
     case WorkerAsync::CommandUpdateUnit:
-        if (vantrelRequest(QStringLiteral("SYST:LOCK 1")))
-            vantrelRequest(QStringLiteral("SYST:UPDT %1\r\n").arg(params.toInt()));
+        if (!vantrelRequest(QStringLiteral("SYST:LOCK 1")) ||
+            !vantrelRequest(QStringLiteral("SYST:UPDT %1\r\n").arg(params.toInt())))
+            emit unitUpdateRefused(params.toInt());
         break;
     case WorkerAsync::CommandRecycle:
         m_recycle->handleRequest(params);

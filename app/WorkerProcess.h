@@ -77,6 +77,8 @@ signals:
     void sweepFinished();
     void sendErrorMessage(const QString &title, const QString &error);
     void sendMessage(const QString &title, const QString &message);
+    /// The crate refused to lock or to start updating the module at `address`.
+    void unitUpdateRefused(int address);
     /// A connection attempt failed; `reason` says why in one line (refused, no answer, not a crate).
     void connectFailed(const QString &reason);
     /// Emitted on the worker thread as a command is taken off the queue, with the number of the

@@ -33,6 +33,7 @@ private slots:
     void everyFailureUnlocksTheCrate_data();
     void everyFailureUnlocksTheCrate();
     void aServerThatCannotListenEndsAtOnce();
+    void aRefusedUpdateEndsAtOnce();
 
 private:
     bool connectTo(SimulatorProcess &simulator);
@@ -156,6 +157,21 @@ void tst_FirmwareUpdate::aServerThatCannotListenEndsAtOnce()
     QVERIFY(finished.first().at(1).toString().startsWith(QStringLiteral("Can't start file server: ")));
     QVERIFY(!update.running());
     QVERIFY(!simulator.waitForLine(QStringLiteral("SYST:UPDT"), 500)); // the crate was never told
+}
+
+void tst_FirmwareUpdate::aRefusedUpdateEndsAtOnce()
+{
+    SimulatorProcess simulator({"--update-port", QString::number(m_fileServerPort)});
+    QVERIFY(connectTo(simulator));
+    FileServer server;
+    FirmwareUpdate update(&server, WorkerAsync::instance());
+    update.setTimeouts(10 * WaitMs, 10 * WaitMs); // only the refusal can end it within WaitMs
+    QSignalSpy finished(&update, &FirmwareUpdate::finished);
+    constexpr int AbsentModule = 99;
+    update.start(AbsentModule, m_http->url(BasePath + "1.5.0/VT4SDM0V2_code.bin"));
+    QVERIFY(finished.wait(WaitMs));
+    QCOMPARE(finished.first().at(1).toString(), QStringLiteral("The crate refused to update module 99"));
+    QVERIFY(simulator.waitForLine(QStringLiteral("command SYST:LOCK 0")));
 }
 
 QTEST_GUILESS_MAIN(tst_FirmwareUpdate)
