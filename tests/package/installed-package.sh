@@ -32,8 +32,10 @@ for f in share/applications/vantrellab.desktop share/icons/hicolor/scalable/apps
          share/vantrellab/crates/demo.json share/vantrellab/python/vantrellab_client.py bin/vantrel-sim bin/vantrel-flash bin/VantrelLab; do
   [ -e "$usr/$f" ] || fail "the package lacks $f"
 done
-ldd "$usr/bin/VantrelLab" | grep -q "libOrvexProtocol.so => $usr/.*lib/vantrellab/libOrvexProtocol.so" ||
-  fail "the installed program does not load libOrvexProtocol from the package: $(ldd "$usr/bin/VantrelLab" | grep Orvex)"
+# Whole output first: grep -q stopping early would kill ldd with SIGPIPE and fail the pipeline.
+libraries=$(ldd "$usr/bin/VantrelLab")
+grep -q "libOrvexProtocol.so => $usr/.*lib/vantrellab/libOrvexProtocol.so" <<<"$libraries" ||
+  fail "the installed program does not load libOrvexProtocol from the package: $(grep Orvex <<<"$libraries")"
 
 "$usr/bin/vantrel-sim" --address 127.0.0.1 --port 0 --crate "$usr/share/vantrellab/crates/demo.json" \
   --verbose >"$work/sim.log" 2>&1 &
