@@ -4,9 +4,12 @@
 // the time constant) and the end. Point times are taken on the worker thread by direct
 // connections. Baseline in the same run: 101 timed waits of 0.1 s on a wait condition, the sleep
 // the worker itself takes between steps, and bare getter round trips over a link of this process
-// to the same simulator, three in the wait after each step. A step needs three exchanges with
-// the module (its counting parameters, its data, the next set point); its overhead, the time per
-// step beyond a bare wait, is given as a ratio to three round trips.
+// to the same simulator, three in the middle of the wait after each step. A step needs three
+// exchanges with the module (its counting parameters, its data, the next set point); its overhead,
+// the time per step beyond a bare wait, is given as a ratio to three round trips. The round trips
+// are taken mid-wait, away from the step: begun at once they would queue at the simulator with
+// the step's own set-point write and meet a module that has just answered, while a step begins
+// after a quiet time constant. Back-to-back round trips after the sweep are shown for comparison.
 #include "DriverDataModel.h"
 #include "FacadeSession.h"
 #include "RoundTripSampler.h"
@@ -18,10 +21,12 @@
 #include <QElapsedTimer>
 #include <QMutex>
 #include <QTextStream>
+#include <QTimer>
 #include <QWaitCondition>
 #include <QtCharts/QLineSeries>
 
 #include <atomic>
+#include <numeric>
 
 namespace {
 constexpr double FromA = 10e-6;
@@ -110,13 +115,21 @@ int main(int argc, char *argv[])
     QObject::connect(
         worker, &WorkerProcess::sweepFinished, worker,
         [&times] { times.finishedNs = times.clock.nsecsElapsed(); }, Qt::DirectConnection);
-    // Round trips are taken while the worker waits out each step's time constant, so that they
-    // meet the same machine load as the steps.
+    // Round trips are taken halfway through the wait after each step, so that they meet the same
+    // machine load as the steps but not the step's own traffic.
     const std::unique_ptr<LinkProbe> probe = session.openProbe(1);
-    sampleRoundTrips([&] { return probe->roundTripUs(); }, 0, RoundTripWarmup);
+    const auto sampleProbe = [&](int rounds, int warmup) {
+        return sampleRoundTrips([&] { return probe->roundTripUs(); }, rounds, warmup);
+    };
+    sampleProbe(0, RoundTripWarmup);
     QList<double> roundTripUs;
+    QList<double> stepRoundTripsUs; ///< the three round trips of each mid-wait sample, summed
     QObject::connect(facade, &WorkerAsync::progressChanged, facade, [&] {
-        roundTripUs << sampleRoundTrips([&] { return probe->roundTripUs(); }, ExchangesPerStep, 0);
+        QTimer::singleShot(TimeConstantMs / 2, facade, [&] {
+            const QList<double> three = sampleProbe(ExchangesPerStep, 0);
+            roundTripUs << three;
+            stepRoundTripsUs << std::accumulate(three.cbegin(), three.cend(), 0.0);
+        });
     });
     QSignalSpy finished(facade, &WorkerAsync::sweepFinished);
     times.clock.start();
@@ -125,7 +138,9 @@ int main(int argc, char *argv[])
         qFatal("the sweep did not finish");
 
     const SampleStats roundTrips(roundTripUs);
-    const double stepRoundTripsMs = ExchangesPerStep * roundTrips.median() / 1000.0;
+    const double stepRoundTripsMs = SampleStats(stepRoundTripsUs).median() / 1000.0;
+    const SampleStats backToBack(sampleProbe(ExchangesPerStep * SweepPoints, 0));
+    const double backToBackStepMs = ExchangesPerStep * backToBack.median() / 1000.0;
 
     const int reports = times.reports;
     const double totalMs = ms(times.finishedNs);
@@ -156,15 +171,18 @@ int main(int argc, char *argv[])
                .arg(perStepMs, 0, 'f', 2)
                .arg(perStepMs - TimeConstantMs, 0, 'f', 2);
     const double overheadMs = perStepMs - baselineMs / SweepPoints;
-    out << QString("  one link round trip                 median %1 us, p90 %2 us\n")
+    out << QString("  one link round trip, mid-wait       median %1 us, p90 %2 us\n")
                .arg(roundTrips.median(), 0, 'f', 0)
                .arg(roundTrips.percentile(0.9), 0, 'f', 0);
-    out << QString(
-               "  step overhead beyond a bare wait    %1 ms = %2 x the %3 round trips of a step (%4 ms)\n")
+    out << QString("  step overhead beyond a bare wait    %1 ms = %2 x %3 mid-wait round trips (%4 ms)\n")
                .arg(overheadMs, 0, 'f', 2)
                .arg(overheadMs / stepRoundTripsMs, 0, 'f', 2)
                .arg(ExchangesPerStep)
                .arg(stepRoundTripsMs, 0, 'f', 2);
+    out << QString("  back-to-back round trips after it   median %1 us: %2 x their step's worth (%3 ms)\n")
+               .arg(backToBack.median(), 0, 'f', 0)
+               .arg(overheadMs / backToBackStepMs, 0, 'f', 2)
+               .arg(backToBackStepMs, 0, 'f', 2);
     out << QString("  end, last point to sweepFinished    %1 ms\n")
                .arg(ms(times.finishedNs - times.lastNs), 0, 'f', 1);
     out << QString("  points recorded %1 reports, %2 on the curve\n").arg(reports).arg(curve.count());
