@@ -141,6 +141,9 @@ ApplicationWindow {
                 onClicked: addMenu.open()
                 Menu {
                     id: addMenu
+                    // Opens leftwards: the button sits at the window's right edge, where the
+                    // menu would be squeezed and its longer names cut.
+                    x: plusButton.width - width
                     y: plusButton.height
                     Repeater {
                         model: pages

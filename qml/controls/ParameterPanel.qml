@@ -20,7 +20,8 @@ ListView {
 
     section.property: "group"
     section.delegate: SectionTitle {
-        required property string section
+        // The section's name comes as a context property, not a required one: Qt 6.4 keeps
+        // a required one at its first value when a model reset reuses the title.
         width: ListView.view.width
         topPadding: Theme.s(12)
         bottomPadding: Theme.s(4)

@@ -164,7 +164,7 @@ Popup {
             ScrollBar.vertical: ScrollBar {}
             section.property: "group"
             section.delegate: ItemDelegate {
-                required property string section
+                // `section` is the context property: see ParameterPanel.
                 objectName: "group_" + section
                 width: ListView.view.width - Theme.s(14)
                 text: (popup.collapsedGroups.indexOf(section) >= 0 ? "\u25B8  " : "\u25BE  ") + section

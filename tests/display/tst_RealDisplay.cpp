@@ -256,9 +256,15 @@ void tst_RealDisplay::cpsCurrentSweepRunsToItsEnd()
     QVERIFY(simulator.start());
     ProgramOnDisplay program(*m_display);
     startConnected(program, simulator);
+    // The histogram page first: the sweep pages share one parameter list, and the sweep page
+    // opened next must title its rows by its own group, not the histogram's.
+    QVERIFY(program.click(QStringLiteral("plusButton")));
+    QVERIFY(program.click(QStringLiteral("text=Histogram (cps)")));
+    QVERIFY(program.waitFor(QStringLiteral("text=Histogram"), ShowMs).found);
     QVERIFY(program.click(QStringLiteral("plusButton")));
     QVERIFY(program.click(QStringLiteral("text=CPS(Current)")));
-    QVERIFY(program.waitFor(QStringLiteral("startButton"), ShowMs).found);
+    QVERIFY(program.waitFor(QStringLiteral("text=Bias source"), ShowMs).found);
+    QVERIFY(!program.find(QStringLiteral("text=Histogram")).found);
 
     // Channel 1 from 15 to 17 uA in 0.2 uA steps, 0.1 s each.
     QVERIFY(retype(program, QStringLiteral("parameter_to"), QStringLiteral("17")));
