@@ -536,9 +536,15 @@ bool WorkerProcess::updateData(CommonDriver *driver, int timeConstMs)
         const QVariant moduleTimeConst = values.value(QStringLiteral("time_const"));
         if (moduleTimeConst.isValid() && timeConstMs > 0 &&
             qRound(moduleTimeConst.toDouble() * 1000) != timeConstMs) {
-            // The counter needs a whole new period at the new setting before its counts mean anything.
-            if (helper.setParameter(QStringLiteral("time_const"), timeConstMs / 1000.0, 1))
-                DriverHelper::delay(static_cast<int>(timeConstMs * TimeConstSettleFactor));
+            // The counter needs a whole new period at the new setting before its counts mean
+            // anything; the constant read back then is the one the counts were taken with.
+            helper.setParameter(QStringLiteral("time_const"), timeConstMs / 1000.0, 1);
+            DriverHelper::delay(static_cast<int>(timeConstMs * TimeConstSettleFactor));
+            values = helper.getDeviceParams(1);
+            if (values.isEmpty()) {
+                emit dataReady(address, fault);
+                return false;
+            }
         }
     }
     const QVariantMap data = helper.getDeviceData(1);

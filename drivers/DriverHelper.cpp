@@ -1,4 +1,5 @@
 #include "DriverHelper.h"
+#include "CountingWindow.h"
 #include "SspdDriverM0.h"
 #include "SspdDriverM1.h"
 #include "StopRequest.h"
@@ -10,8 +11,7 @@
 #include <QThread>
 #include <algorithm>
 #include <cmath>
-
-#include <cmath>
+#include <limits>
 
 namespace {
 constexpr std::uint8_t ShortedBit = 0x02;
@@ -74,6 +74,18 @@ template <typename Sspd> void operateSspd(Sspd *d, bool on, int attempts)
     d->shortEnable()->setValueSync(false, nullptr, attempts);
 }
 
+/// A new time constant restarts the module's counting window. The rate is taken with the
+/// constant just written from now on: the cached one is the module's, read before the change.
+template <typename Sspd> void setTimeConst(Sspd *d, float seconds, int attempts)
+{
+    bool ok = false;
+    d->timeConst()->setValueSync(seconds, &ok, attempts);
+    if (!ok)
+        return;
+    d->timeConst()->setCurrentValue(seconds);
+    CountingWindow::restart(d, seconds);
+}
+
 template <typename Sspd>
 void setSspdParameter(Sspd *d, const QString &name, const QVariant &value, int attempts)
 {
@@ -84,7 +96,7 @@ void setSspdParameter(Sspd *d, const QString &name, const QVariant &value, int a
     else if (name == QLatin1String("current"))
         d->current()->setValueSync(number, nullptr, attempts);
     else if (name == QLatin1String("time_const"))
-        d->timeConst()->setValueSync(number, nullptr, attempts);
+        setTimeConst(d, number, attempts);
     else if (name == QLatin1String("cmp_ref_level"))
         d->cmpReferenceLevel()->setValueSync(number, nullptr, attempts);
     else if (name == QLatin1String("status_shorted"))
@@ -124,8 +136,11 @@ template <typename Sspd> QMap<QString, QVariant> sspdData(Sspd *d, int attempts)
         return {};
     const std::uint8_t status = data.status.toByte();
     const float timeConst = d->timeConst()->currentValue();
-    // Until the time constant has been read there is no rate to give.
-    const float cps = timeConst > 0 ? data.counts / timeConst : 0.0f;
+    // Until the time constant has been read there is no rate to give. Counts of a window that
+    // began before the last change of the constant are no rate under either constant.
+    float cps = timeConst > 0 ? data.counts / timeConst : 0.0f;
+    if (!CountingWindow::isComplete(d))
+        cps = std::numeric_limits<float>::quiet_NaN();
     QMap<QString, QVariant> values{
         {QStringLiteral("current"), double(data.current)},
         {QStringLiteral("voltage"), double(data.voltage)},
@@ -160,6 +175,14 @@ QMap<QString, QVariant> tempM0Data(TempDriverM0 *d, int attempts)
         {QStringLiteral("pressure_sensor_voltage_pos"), double(data.pressSensorVoltageP)},
         {QStringLiteral("pressure_sensor_voltage_neg"), double(data.pressSensorVoltageN)},
     };
+}
+
+/// The four-channel thermometer as the module list shows it: the temperature of its stage.
+QMap<QString, QVariant> tempM1Data(TempDriverM1 *d)
+{
+    if (!d->updateTemperature(TempDriverM1::StageChannel))
+        return {};
+    return {{QStringLiteral("temperature"), double(d->currentTemperature(TempDriverM1::StageChannel))}};
 }
 
 template <typename Sspd> QMap<QString, QVariant> sspdParams(Sspd *d, int attempts)
@@ -324,6 +347,8 @@ QMap<QString, QVariant> DriverHelper::getDeviceData(int attempts)
         return sspdData(m_sspdM1, attempts);
     if (m_tempM0)
         return tempM0Data(m_tempM0, attempts);
+    if (m_tempM1)
+        return tempM1Data(m_tempM1);
     return {};
 }
 

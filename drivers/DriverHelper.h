@@ -40,7 +40,8 @@ public:
     /// Writes one named parameter synchronously with `attempts` attempts. Always true; a name
     /// that does not apply to the driver does nothing.
     bool setParameter(const QString &name, const QVariant &value, int attempts);
-    /// The data record as named values; empty when it could not be read.
+    /// The data record as named values; empty when it could not be read. A detector's "cps" is
+    /// NaN (no reading) until one whole window has passed since its time constant was written.
     QMap<QString, QVariant> getDeviceData(int attempts);
     /// The counting parameters as named values; empty when unread or not a detector module.
     QMap<QString, QVariant> getDeviceParams(int attempts);

@@ -52,6 +52,7 @@ private slots:
     void homeModePollsEveryModuleAboutOnceASecond();
     void silentModuleIsReportedAndPolledAgain();
     void cpsVersusTimeAppendsPerSeriesAndSetsTimeConstant();
+    void firstRateAfterTimeConstantChangeIsTakenWithTheNewConstant();
     void traceKeepsAtMostTenThousandPoints();
     void singleChannelFollowsModuleTimeConstant();
     void timeAxisFollowsWindowedAndFreeRunningTraces();
@@ -159,6 +160,44 @@ void tst_MeasurementModes::cpsVersusTimeAppendsPerSeriesAndSetsTimeConstant()
     QVERIFY(facade->statusText().startsWith(QStringLiteral("SSPD 1: ")));
     QVERIFY(facade->statusText().contains(QStringLiteral("cps\r\nSSPD 2: ")));
     QVERIFY(facade->statusText().contains(QStringLiteral("\r\nTime: ")));
+}
+
+void tst_MeasurementModes::firstRateAfterTimeConstantChangeIsTakenWithTheNewConstant()
+{
+    // The module counts over 1 s from power-on; the trace asks for 0.5 s. Every point, the first
+    // one after the change too, is the same light level (Poisson spread well under 10 %).
+    SimulatorProcess simulator(CountingCrate);
+    QVERIFY(connectTo(simulator));
+    WorkerAsync *facade = WorkerAsync::instance();
+    QList<double> timeConstants;
+    connect(facade->worker(), &WorkerProcess::dataReady, this, [&](int address, const QVariantHash &data) {
+        if (address == 1)
+            timeConstants << data.value("time_const").toDouble();
+    });
+    QLineSeries trace;
+    trace.setName("SSPD 1");
+    facade->settings()->setSeries({&trace});
+    facade->settings()->setTimeConstant(0.5);
+    facade->activateMode(WorkerAsync::WorkerModeCpsVersTime);
+    QTRY_VERIFY_WITH_TIMEOUT(trace.count() >= 4, WaitMs);
+    const double later = (trace.at(1).y() + trace.at(2).y() + trace.at(3).y()) / 3;
+    QVERIFY2(qAbs(trace.at(0).y() / later - 1) < 0.1,
+             qPrintable(QStringLiteral("first %1, then %2").arg(trace.at(0).y()).arg(later)));
+    QCOMPARE(timeConstants.first(), 0.5);
+
+    // Changed between two reads, the constant restarts the window: the read that comes sooner
+    // than one new window is no rate, the next is a rate at the new constant.
+    facade->activateMode(WorkerAsync::WorkerModeNoAction);
+    QList<QVariant> rates;
+    connect(facade->worker(), &WorkerProcess::dataReady, this,
+            [&](int address, const QVariantHash &data) { if (address == 1) rates << data.value("cps"); });
+    facade->setParameter(1, QStringLiteral("time_const"), 2.0);
+    facade->settings()->setActiveChannel(1);
+    facade->activateMode(WorkerAsync::WorkerModeSspdSingleChannel);
+    QTRY_VERIFY_WITH_TIMEOUT(!rates.isEmpty(), WaitMs);
+    QVERIFY(qIsNaN(rates.first().toDouble()));
+    QTRY_VERIFY_WITH_TIMEOUT(rates.size() >= 2, WaitMs);
+    QVERIFY2(qAbs(rates.last().toDouble() / later - 1) < 0.1, qPrintable(rates.last().toString()));
 }
 
 void tst_MeasurementModes::traceKeepsAtMostTenThousandPoints()
