@@ -1,9 +1,16 @@
 #include "FirmwareServices.h"
 
+#include <QCoreApplication>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
 
-FirmwareServices::FirmwareServices(WorkerAsync *facade) : m_firmwareUpdate(&m_fileServer, facade) {}
+FirmwareServices::FirmwareServices(WorkerAsync *facade) : m_firmwareUpdate(&m_fileServer, facade)
+{
+    // Whether the window closed or a signal ended the program, the worker and its link are
+    // still there at this point.
+    QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, &m_fileServer,
+                     [this] { m_firmwareUpdate.stopForQuit(); });
+}
 
 void FirmwareServices::publish(QQmlApplicationEngine &engine)
 {

@@ -9,7 +9,8 @@ class WorkerAsync;
 
 /// The firmware catalogue, the file server and the update run the screens reach as the context
 /// properties "fileHandler", "fileServer" and "firmwareUpdate". GUI thread; lives as long as
-/// the engine it is published to.
+/// the engine it is published to. When the program quits, a running update is stopped and the
+/// crate unlocked before the worker goes.
 class FirmwareServices
 {
 public:

@@ -232,7 +232,7 @@ bool WorkerProcess::execute(WorkerAsync::WorkerCommands cmd, const QVariant &par
         m_recycle->handleRequest(params);
         break;
     case WorkerAsync::CommandLock:
-        vantrelRequest(QStringLiteral("SYST:LOCK %1").arg(params.toInt() != 0 ? 1 : 0));
+        emit lockAnswered(vantrelRequest(QStringLiteral("SYST:LOCK %1").arg(params.toInt() != 0 ? 1 : 0)));
         break;
     case WorkerAsync::CommandUpdateEepromConst:
         runEepromStep(EepromCommands::Step::Read, params);

@@ -79,6 +79,8 @@ signals:
     void sendMessage(const QString &title, const QString &message);
     /// The crate refused to lock or to start updating the module at `address`.
     void unitUpdateRefused(int address);
+    /// The crate answered (or failed to answer) a lock or unlock command.
+    void lockAnswered(bool succeeded);
     /// A connection attempt failed; `reason` says why in one line (refused, no answer, not a crate).
     void connectFailed(const QString &reason);
     /// Emitted on the worker thread as a command is taken off the queue, with the number of the

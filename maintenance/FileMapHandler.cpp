@@ -13,6 +13,8 @@
 #include <algorithm>
 
 namespace {
+constexpr int MsPerSecond = 1000;
+
 QString configuredBaseUrl()
 {
     const QString fromEnvironment = qEnvironmentVariable(FileMapHandler::BaseUrlVariable);
@@ -122,6 +124,11 @@ void FileMapHandler::onReplyFinished(QNetworkReply *reply)
         const QString text = QString::fromUtf8(reply->readAll());
         scanDirectories({url, depth}, text);
         scanFiles(url, text);
+    } else if (reply->error() == QNetworkReply::OperationCanceledError) {
+        // Replies of this crawl are cancelled only by their transfer time-out.
+        emit errorOccurred(QStringLiteral("Error loading %1: no answer from the firmware server within %2 s")
+                               .arg(url)
+                               .arg(m_requestTimeoutMs / double(MsPerSecond)));
     } else if (reply->error() != QNetworkReply::ContentNotFoundError) {
         emit errorOccurred(QStringLiteral("Error loading %1: %2").arg(url, reply->errorString()));
     }

@@ -11,7 +11,7 @@
 #include <QTcpSocket>
 
 namespace {
-constexpr int PercentDone = 100;
+constexpr int MsPerSecond = 1000;
 constexpr qsizetype MarkupProbeBytes = 512; ///< the start of a body searched for markup
 } // namespace
 
@@ -65,6 +65,7 @@ void FileServer::startServer(quint16 port)
     m_server = new QTcpServer(this);
     m_network->setProxy(QNetworkProxy::NoProxy);
     connect(m_server, &QTcpServer::newConnection, this, &FileServer::onNewConnection);
+    setProgress(0); // a new update starts from nothing, whatever the last one reached
     if (!m_server->listen(QHostAddress::Any, port)) {
         emit errorOccurred(QStringLiteral("Can't start file server: ") + m_server->errorString());
         return;
@@ -113,10 +114,12 @@ void FileServer::onNewConnection()
         bool isIpv4 = false;
         const quint32 ipv4 = socket->peerAddress().toIPv4Address(&isIpv4);
         const QHostAddress peer = isIpv4 ? QHostAddress(ipv4) : socket->peerAddress();
-        if (m_crateAddress.isNull() || !peer.isEqual(m_crateAddress, QHostAddress::ConvertV4MappedToIPv4)) {
-            emit errorOccurred(
+        if (!isCrate(peer)) {
+            const QString reason =
                 QStringLiteral("Refused a connection from %1: only the crate at %2 may fetch firmware")
-                    .arg(peer.toString(), m_crateAddress.toString()));
+                    .arg(peer.toString(), m_crateAddress.toString());
+            emit errorOccurred(reason);
+            emit peerRefused(reason);
             socket->abort();
             socket->deleteLater();
             continue;
@@ -132,6 +135,15 @@ void FileServer::onNewConnection()
         setStatus(QStringLiteral("Client is connected"));
         emit clientConnected();
     }
+}
+
+bool FileServer::isCrate(const QHostAddress &peer) const
+{
+    if (m_crateAddress.isNull())
+        return false;
+    if (m_crateAddress.isLoopback())
+        return peer.isLoopback();
+    return peer.isEqual(m_crateAddress, QHostAddress::ConvertV4MappedToIPv4);
 }
 
 void FileServer::onClientDisconnected()
@@ -154,7 +166,7 @@ void FileServer::downloadAndSendFile(const QString &url)
     m_stage = Stage::Downloading;
     setStatus(QStringLiteral("Start downloading..."));
     QNetworkRequest request{QUrl(url)};
-    request.setTransferTimeout(DownloadTimeoutMs);
+    request.setTransferTimeout(m_downloadTimeoutMs);
     m_download = m_network->get(request);
     connect(m_download, &QNetworkReply::downloadProgress, this, &FileServer::onDownloadProgress);
     connect(m_download, &QNetworkReply::finished, this, &FileServer::onDownloadFinished);
@@ -200,6 +212,12 @@ void FileServer::onDownloadFinished()
                  .arg(MaxImageBytes / (1024 * 1024)));
         return;
     }
+    if (reply->error() == QNetworkReply::OperationCanceledError) {
+        // Only the transfer time-out cancels a download that is still wanted.
+        fail(QStringLiteral("Download error: no answer from the firmware server within %1 s")
+                 .arg(m_downloadTimeoutMs / double(MsPerSecond)));
+        return;
+    }
     if (reply->error() != QNetworkReply::NoError) {
         fail(QStringLiteral("Download error: ") + reply->errorString());
         return;
@@ -223,8 +241,12 @@ void FileServer::sendFile()
         return;
     }
     m_stage = Stage::Sent;
-    if (m_client->write(fileDataMessage(m_image)) < 0)
+    if (m_client->write(fileDataMessage(m_image)) < 0) {
         fail(QStringLiteral("Error at sending data: ") + m_client->errorString());
+        return;
+    }
+    setProgress(0); // the download's 100 % is not the crate's
+    emit imageSent();
 }
 
 void FileServer::onClientReadyRead()

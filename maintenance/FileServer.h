@@ -18,8 +18,10 @@ class QTcpSocket;
 /// "COMPLETED" messages. GUI thread; nothing blocks.
 ///
 /// Only the crate the program is connected to is served (`setCrateAddress`); any other peer is
-/// closed at once. Every failure that ends the update is reported by `transferFailed` besides
-/// its `errorOccurred` text, so that whoever runs the update can unlock the crate.
+/// closed at once and reported by `peerRefused`. A crate on a loopback address may connect back
+/// from any loopback address: the system picks the source address of a loopback connection.
+/// Every failure that ends the update is reported by `transferFailed` besides its
+/// `errorOccurred` text, so that whoever runs the update can unlock the crate.
 class FileServer : public QObject
 {
     Q_OBJECT
@@ -31,6 +33,7 @@ public:
     static constexpr qint64 MinImageBytes = 1024;             ///< a smaller body is no firmware image
     static constexpr qint64 MaxImageBytes = 16 * 1024 * 1024; ///< a larger one is refused while it loads
     static constexpr int DownloadTimeoutMs = 30000; ///< without a byte for this long, the download fails
+    static constexpr int PercentDone = 100;
 
     explicit FileServer(QObject *parent = nullptr);
     ~FileServer() override;
@@ -41,6 +44,8 @@ public:
 
     /// The crate allowed to connect; connections from anywhere else are closed.
     void setCrateAddress(const QHostAddress &address) { m_crateAddress = address; }
+    /// For tests: how long the image server may stay silent before the download fails.
+    void setDownloadTimeout(int ms) { m_downloadTimeoutMs = ms; }
 
     /// The "FILE_DATA" message carrying `image`, as it goes on the wire.
     static QByteArray fileDataMessage(const QByteArray &image);
@@ -59,6 +64,10 @@ signals:
     void clientConnected();
     /// The update cannot complete any more (crate error, failed download, lost connection).
     void transferFailed(const QString &reason);
+    /// The image went to the crate; from now on `progress` is the crate's own, from 0.
+    void imageSent();
+    /// A peer that is not the crate connected and was closed; `reason` names both addresses.
+    void peerRefused(const QString &reason);
 
 private slots:
     void onNewConnection();
@@ -77,6 +86,7 @@ private:
     static QString imageProblem(const QByteArray &body, const QString &contentType);
     void sendFile();
     void dropClient();
+    bool isCrate(const QHostAddress &peer) const;
 
     enum class Stage
     {
@@ -98,4 +108,5 @@ private:
     QString m_status;
     QByteArray m_image;
     qint64 m_imageSize = 0;
+    int m_downloadTimeoutMs = DownloadTimeoutMs;
 };

@@ -34,6 +34,8 @@ private slots:
     void everyFailureUnlocksTheCrate();
     void aServerThatCannotListenEndsAtOnce();
     void aRefusedUpdateEndsAtOnce();
+    void stoppingSaysHowFarItCameAndUnlocks_data();
+    void stoppingSaysHowFarItCameAndUnlocks();
 
 private:
     bool connectTo(SimulatorProcess &simulator);
@@ -75,10 +77,15 @@ bool tst_FirmwareUpdate::connectTo(SimulatorProcess &simulator)
 
 void tst_FirmwareUpdate::updateFromTheCatalogueReachesTheModule()
 {
-    SimulatorProcess simulator(
-        {"--update-port", QString::number(m_fileServerPort), "--update-step-ms", "20"});
-    QVERIFY(connectTo(simulator));
+    // A crate on a loopback address other than 127.0.0.1 connects back from 127.0.0.1.
+    SimulatorProcess simulator({"--address", "127.0.0.2", "--update-port", QString::number(m_fileServerPort),
+                                "--update-step-ms", "20"});
+    QVERIFY(simulator.start());
+    qputenv("VT4_CRATE_PORT", QByteArray::number(simulator.port()));
     WorkerAsync *facade = WorkerAsync::instance();
+    QSignalSpy connected(facade, &WorkerAsync::connected);
+    facade->connectToVantrel(QStringLiteral("127.0.0.2"));
+    QVERIFY(connected.wait(WaitMs));
     facade->activateMode(WorkerAsync::WorkerModeNoAction);
 
     FileMapHandler catalogue(m_http->url(BasePath), nullptr);
@@ -91,12 +98,24 @@ void tst_FirmwareUpdate::updateFromTheCatalogueReachesTheModule()
     FileServer server;
     FirmwareUpdate update(&server, facade);
     QSignalSpy finished(&update, &FirmwareUpdate::finished);
-    QList<int> progress;
-    connect(&server, &FileServer::progressChanged, this, [&progress](int percent) { progress << percent; });
+    // Each phase with the percentages shown in it; 100 only once the crate completed.
+    QStringList shown;
+    const auto record = [&] { shown << QStringLiteral("%1:%2").arg(update.phase()).arg(update.percent()); };
+    connect(&update, &FirmwareUpdate::phaseChanged, this, record);
+    connect(&update, &FirmwareUpdate::percentChanged, this, record);
     update.start(SspdAddress, catalogue.imageUrl("1.5.0", "VT4SD", "0", "2"));
     QVERIFY(finished.wait(WaitMs));
-    QCOMPARE(finished.first().at(0).toBool(), true);
-    QVERIFY(progress.contains(50) && progress.last() == 100);
+    QVERIFY2(finished.first().at(0).toBool(), qPrintable(finished.first().at(1).toString()));
+    shown.removeDuplicates();
+    const auto at = [&](FirmwareUpdate::Phase phase, int percent) {
+        return shown.indexOf(QStringLiteral("%1:%2").arg(phase).arg(percent));
+    };
+    QVERIFY2(at(FirmwareUpdate::PhaseConnecting, 0) < at(FirmwareUpdate::PhaseDownloading, 0) &&
+                 at(FirmwareUpdate::PhaseDownloading, 0) < at(FirmwareUpdate::PhaseWriting, 0) &&
+                 at(FirmwareUpdate::PhaseWriting, 0) < at(FirmwareUpdate::PhaseWriting, 50) &&
+                 at(FirmwareUpdate::PhaseWriting, 50) < at(FirmwareUpdate::PhaseCompleted, 100),
+             qPrintable(shown.join(' ')));
+    QCOMPARE(shown.filter(QStringLiteral(":100")).count(), 1);
     QVERIFY(simulator.waitForLine(QStringLiteral("command SYST:LOCK 0")));
 
     // The module list, read again, shows the version the image carried.
@@ -141,6 +160,8 @@ void tst_FirmwareUpdate::everyFailureUnlocksTheCrate()
              qPrintable(finished.first().at(1).toString()));
     QVERIFY(simulator.waitForLine(QStringLiteral("command SYST:LOCK 0")));
     QVERIFY(!update.running());
+    QCOMPARE(update.phase(), FirmwareUpdate::PhaseFailed);
+    QVERIFY(update.percent() < 100);
 }
 
 void tst_FirmwareUpdate::aServerThatCannotListenEndsAtOnce()
@@ -171,6 +192,42 @@ void tst_FirmwareUpdate::aRefusedUpdateEndsAtOnce()
     update.start(AbsentModule, m_http->url(BasePath + "1.5.0/VT4SDM0V2_code.bin"));
     QVERIFY(finished.wait(WaitMs));
     QCOMPARE(finished.first().at(1).toString(), QStringLiteral("The crate refused to update module 99"));
+    QVERIFY(simulator.waitForLine(QStringLiteral("command SYST:LOCK 0")));
+}
+
+void tst_FirmwareUpdate::stoppingSaysHowFarItCameAndUnlocks_data()
+{
+    QTest::addColumn<bool>("quitting");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("cancelled while writing")
+        << false
+        << "Update cancelled while the crate was writing the image: the module's firmware may be incomplete";
+    QTest::newRow("program quits") << true << "The program was closed during the update";
+}
+
+void tst_FirmwareUpdate::stoppingSaysHowFarItCameAndUnlocks()
+{
+    QFETCH(bool, quitting);
+    QFETCH(QString, message);
+    // The crate starts writing, then falls silent: only the stop ends the update.
+    SimulatorProcess simulator({"--update-port", QString::number(m_fileServerPort), "--update-step-ms", "20",
+                                "--update-fault", "stall"});
+    QVERIFY(connectTo(simulator));
+    FileServer server;
+    FirmwareUpdate update(&server, WorkerAsync::instance());
+    QSignalSpy finished(&update, &FirmwareUpdate::finished);
+    update.start(SspdAddress, m_http->url(BasePath + "1.5.0/VT4SDM0V2_code.bin"));
+    QTRY_COMPARE_WITH_TIMEOUT(update.phase(), FirmwareUpdate::PhaseWriting, WaitMs);
+    QVERIFY(simulator.waitForLine(QStringLiteral("stalls"), WaitMs));
+    if (quitting) {
+        // The link closes as the worker goes, right after.
+        update.stopForQuit();
+        WorkerAsync::destroyInstance();
+    } else {
+        update.cancel();
+    }
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished.first().at(1).toString(), message);
     QVERIFY(simulator.waitForLine(QStringLiteral("command SYST:LOCK 0")));
 }
 

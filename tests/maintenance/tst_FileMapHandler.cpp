@@ -167,6 +167,8 @@ void tst_FileMapHandler::silentServerFailsAndCancelEndsQuietly()
     QSignalSpy errors(&handler, &FileMapHandler::errorOccurred);
     QVERIFY(crawl(handler));
     QCOMPARE(errors.count(), 1);
+    QCOMPARE(errors.first().at(0).toString(),
+             QStringLiteral("Error loading %1: no answer from the firmware server within 0.3 s").arg(url));
 
     QSignalSpy finished(&handler, &FileMapHandler::loadingFinished);
     handler.loadFileMap();

@@ -13,6 +13,7 @@
 
 namespace {
 constexpr int WaitMs = 10000;
+constexpr int SilenceMs = 1000; ///< the download time-out against the silent server
 // "FILE_DATA": tag length, UTF-16 text, 64-bit size, byte-array length.
 constexpr int FileDataHeaderBytes = 4 + 18 + 8 + 4;
 static_assert(FileDataHeaderBytes == 34, "header of the file message");
@@ -52,7 +53,9 @@ private slots:
     void fileDataMessageIsByteExact();
     void crateMessagesAsAStream_data();
     void crateMessagesAsAStream();
-    void onlyTheCrateIsServed();
+    void onlyTheCrateMayFetch_data();
+    void onlyTheCrateMayFetch();
+    void theImageGoesToTheCrateOnce();
     void whatIsNoImageIsNotSent_data();
     void whatIsNoImageIsNotSent();
 
@@ -62,6 +65,7 @@ private:
 
     QTemporaryDir m_files;
     std::unique_ptr<LocalHttpServer> m_http;
+    QTcpServer m_silent; ///< accepts and never answers
 };
 
 void tst_FileServer::initTestCase()
@@ -81,6 +85,7 @@ void tst_FileServer::initTestCase()
     huge.close();
     m_http = std::make_unique<LocalHttpServer>(m_files.path());
     QVERIFY(m_http->start());
+    QVERIFY(m_silent.listen(QHostAddress::LocalHost, 0));
 }
 
 void tst_FileServer::fileDataMessageIsByteExact()
@@ -151,30 +156,57 @@ bool tst_FileServer::connectCrate(FileServer &server, QTcpSocket &crate)
     return connected.wait(WaitMs);
 }
 
-void tst_FileServer::onlyTheCrateIsServed()
+void tst_FileServer::onlyTheCrateMayFetch_data()
+{
+    QTest::addColumn<QString>("crate");
+    QTest::addColumn<QString>("peer"); ///< the address the connection comes from
+    QTest::addColumn<QString>("refusal");
+    // The system gives a connection to any loopback address the source 127.0.0.1.
+    QTest::newRow("loopback crate, other loopback source") << "127.0.0.5"
+                                                           << "127.0.0.2"
+                                                           << "";
+    QTest::newRow("remote crate, local stranger")
+        << "192.0.2.7"
+        << "127.0.0.1"
+        << "Refused a connection from 127.0.0.1: only the crate at 192.0.2.7 may fetch firmware";
+}
+
+void tst_FileServer::onlyTheCrateMayFetch()
+{
+    QFETCH(QString, crate);
+    QFETCH(QString, peer);
+    QFETCH(QString, refusal);
+    FileServer server;
+    const quint16 port = freePort();
+    server.setCrateAddress(QHostAddress(crate));
+    server.startServer(port);
+    QSignalSpy connected(&server, &FileServer::clientConnected);
+    QSignalSpy refused(&server, &FileServer::peerRefused);
+    QTcpSocket socket;
+    QVERIFY(socket.bind(QHostAddress(peer)));
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (refusal.isEmpty()) {
+        QVERIFY(connected.wait(WaitMs));
+        QCOMPARE(refused.count(), 0);
+        return;
+    }
+    QVERIFY(refused.wait(WaitMs));
+    QCOMPARE(refused.first().at(0).toString(), refusal);
+    QTRY_COMPARE_WITH_TIMEOUT(socket.state(), QAbstractSocket::UnconnectedState, WaitMs);
+    QCOMPARE(connected.count(), 0);
+}
+
+void tst_FileServer::theImageGoesToTheCrateOnce()
 {
     FileServer server;
     QSignalSpy errors(&server, &FileServer::errorOccurred);
     server.downloadAndSendFile(m_http->url("image.bin"));
     QCOMPARE(errors.takeFirst().at(0).toString(), QStringLiteral("Client doesn't connected"));
 
-    // Another host's connection is closed at once; the crate's is served.
-    const quint16 port = freePort();
-    server.setCrateAddress(QHostAddress(QStringLiteral("127.0.0.2")));
-    server.startServer(port);
-    QSignalSpy connected(&server, &FileServer::clientConnected);
-    QTcpSocket stranger;
-    stranger.connectToHost(QHostAddress::LocalHost, port);
-    QVERIFY(errors.wait(WaitMs));
-    QVERIFY(
-        errors.first().at(0).toString().startsWith(QStringLiteral("Refused a connection from 127.0.0.1")));
-    QTRY_COMPARE_WITH_TIMEOUT(stranger.state(), QAbstractSocket::UnconnectedState, WaitMs);
-    QCOMPARE(connected.count(), 0);
-    server.stopServer();
-
     QTcpSocket crate;
     QVERIFY(connectCrate(server, crate));
     QSignalSpy failed(&server, &FileServer::transferFailed);
+    QSignalSpy sent(&server, &FileServer::imageSent);
     server.downloadAndSendFile(m_http->url("image.bin"));
     server.downloadAndSendFile(m_http->url("image.bin")); // a second request while one runs
     QCOMPARE(errors.last().at(0).toString(), QStringLiteral("A firmware transfer is already under way"));
@@ -183,6 +215,9 @@ void tst_FileServer::onlyTheCrateIsServed()
     QVERIFY(QTest::qWaitFor([&] { return (received += crate.readAll()).size() >= expected.size(); }, WaitMs));
     QVERIFY(received == expected);
     QCOMPARE(failed.count(), 0);
+    // The crate's own progress starts from nothing, not from the download's 100 %.
+    QCOMPARE(sent.count(), 1);
+    QCOMPARE(server.progress(), 0);
 
     QSignalSpy completed(&server, &FileServer::fileTransferCompleted);
     crate.write(crateMessage("PROGRESS", qint32(57)) + crateMessage("COMPLETED"));
@@ -193,27 +228,27 @@ void tst_FileServer::onlyTheCrateIsServed()
 
 void tst_FileServer::whatIsNoImageIsNotSent_data()
 {
-    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("url");
     QTest::addColumn<QString>("error");
-    QTest::newRow("not found") << "missing.bin"
-                               << "Download error: ";
-    QTest::newRow("web page") << "page.bin"
-                              << "Download error: the server sent a web page";
-    QTest::newRow("too small") << "tiny.bin"
-                               << "Download error: 100 bytes is too small";
-    QTest::newRow("too large") << "huge.bin"
-                               << "Download error: the file is larger than 16 MB";
+    QTest::newRow("not found") << m_http->url("missing.bin") << "Download error: ";
+    QTest::newRow("web page") << m_http->url("page.bin") << "Download error: the server sent a web page";
+    QTest::newRow("too small") << m_http->url("tiny.bin") << "Download error: 100 bytes is too small";
+    QTest::newRow("too large") << m_http->url("huge.bin") << "Download error: the file is larger than 16 MB";
+    QTest::newRow("silent server")
+        << QStringLiteral("http://127.0.0.1:%1/image.bin").arg(m_silent.serverPort())
+        << "Download error: no answer from the firmware server within 1 s";
 }
 
 void tst_FileServer::whatIsNoImageIsNotSent()
 {
-    QFETCH(QString, path);
+    QFETCH(QString, url);
     QFETCH(QString, error);
     FileServer server;
+    server.setDownloadTimeout(SilenceMs);
     QTcpSocket crate;
     QVERIFY(connectCrate(server, crate));
     QSignalSpy failed(&server, &FileServer::transferFailed);
-    server.downloadAndSendFile(m_http->url(path));
+    server.downloadAndSendFile(url);
     QVERIFY(failed.wait(WaitMs));
     QVERIFY2(failed.first().at(0).toString().startsWith(error), qPrintable(failed.first().at(0).toString()));
     QCOMPARE(server.status(), failed.first().at(0).toString());
