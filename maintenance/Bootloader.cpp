@@ -15,6 +15,7 @@ constexpr int WriteWaitMs = 5;     ///< longest wait for a command to be written
 constexpr int RebootSettleMs = 10; ///< between the reboot command and opening the bootloader's port
 constexpr int WaitSliceMs = 20;    ///< port waits are cut into slices so events (a cancel) get through
 constexpr int InfoMaxBytes = 128;
+constexpr int MaxDrainMs = 3000; ///< a line that talks longer than this without a pause is not in step
 constexpr int ReplySize = 2;
 const QByteArray InitCommand = QByteArrayLiteral("Init");
 const QByteArray InfoCommand = QByteArrayLiteral("G");
@@ -172,11 +173,14 @@ QString Bootloader::getBootloaderInfo()
 {
     emit infoLoader(QStringLiteral("Getting bootloader info"));
     if (!writeData(InfoCommand) || !waitForBytes(1, QDeadlineTimer(m_limits.infoReplyMs))) {
+        drainUntilQuiet();
         fail(tr("No any answer from device"));
         return {};
     }
-    delayMs(m_limits.infoSettleMs);
-    const QByteArray text = m_port->read(InfoMaxBytes);
+    // The text may come a byte at a time: it is complete at its size limit or once the line is quiet.
+    QByteArray text = m_port->read(InfoMaxBytes);
+    while (text.size() < InfoMaxBytes && waitForBytes(1, QDeadlineTimer(m_limits.infoSettleMs)))
+        text += m_port->read(InfoMaxBytes - text.size());
     if (text.isEmpty()) {
         fail(tr("Wrong answer from Bootloader"));
         return {};
@@ -187,10 +191,7 @@ QString Bootloader::getBootloaderInfo()
 bool Bootloader::clearProgram()
 {
     emit infoLoader(QStringLiteral("Reset pointer to the program memory"));
-    bool pointerReset = false;
-    for (int attempt = 0; attempt < m_limits.resetPointerAttempts && !pointerReset && !stopped(); ++attempt)
-        pointerReset = exchange(ResetPointerCommand, ReplySize, m_limits.resetPointerReplyMs) == Ok;
-    if (!pointerReset) {
+    if (!resetPointerInStep()) {
         fail(tr("Error! No any answer from Bootloader"));
         return false;
     }
@@ -260,12 +261,38 @@ void Bootloader::reportProgress(qint64 written, qint64 total)
     emit loaderProgressChanged(percent);
 }
 
+bool Bootloader::resetPointerInStep()
+{
+    for (int attempt = 0; attempt < m_limits.resetPointerAttempts && !stopped(); ++attempt) {
+        if (exchange(ResetPointerCommand, ReplySize, m_limits.resetPointerReplyMs) != Ok)
+            continue;
+        // A second reply, if one is queued, follows within the wait of the command it answers.
+        if (!waitForBytes(1, QDeadlineTimer(m_limits.resetPointerReplyMs)))
+            return !stopped();
+        drainUntilQuiet();
+    }
+    return false;
+}
+
 QByteArray Bootloader::exchange(const QByteArray &command, int size, int timeoutMs)
 {
     if (!writeData(command))
         return {};
-    waitForBytes(size, QDeadlineTimer(timeoutMs));
-    return m_port->read(size);
+    const bool answered = waitForBytes(size, QDeadlineTimer(timeoutMs));
+    const QByteArray reply = m_port->read(size);
+    if (!answered)
+        drainUntilQuiet();
+    return reply;
+}
+
+void Bootloader::drainUntilQuiet()
+{
+    if (!m_port->isOpen())
+        return;
+    const QDeadlineTimer limit(MaxDrainMs);
+    do
+        m_port->readAll();
+    while (waitForBytes(1, QDeadlineTimer(m_limits.lineQuietMs)) && !limit.hasExpired());
 }
 
 bool Bootloader::writeData(const QByteArray &bytes)

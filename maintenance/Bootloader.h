@@ -28,7 +28,7 @@ public:
         int initReplyMs = 2000;     ///< "Init" until its reply
         int hotPlugWaitMs = 120000; ///< hot plug: how long "Init" is repeated for the user
         int infoReplyMs = 2000;     ///< "G" until the first reply byte
-        int infoSettleMs = 100;     ///< then this long for the rest of the text
+        int infoSettleMs = 100;     ///< the text is complete once the line has been quiet this long
         int resetPointerReplyMs = 100;
         int resetPointerAttempts = 20; ///< "C" tries before the step fails
         int eraseReplyMs = 5000;
@@ -37,6 +37,7 @@ public:
         int startReplyMs = 1000;
         int programRounds = 3;       ///< erase-and-write rounds before program() gives up
         int programTotalMs = 600000; ///< program() as a whole; a 112 KiB image needs about 10 s
+        int lineQuietMs = 100;       ///< after a time-out, the line is drained until quiet this long
     };
 
     explicit Bootloader(QObject *parent = nullptr);
@@ -89,8 +90,14 @@ private:
     /// Reads and checks the image; reports why it cannot be used.
     bool loadImage(const QString &path, BootloaderImage &image);
     bool writeImage(const BootloaderImage &image);
-    /// Sends `command` and waits until `size` reply bytes arrived or `timeoutMs` passed.
+    /// Sends `command` and waits until `size` reply bytes arrived or `timeoutMs` passed; after a
+    /// time-out the line is drained, so a late reply is not read as the answer to a later command.
     QByteArray exchange(const QByteArray &command, int size, int timeoutMs);
+    /// "C" until its "Ok" is the last thing on the line: a module still busy with an earlier
+    /// command answers everything it queued at once, so an "Ok" followed by more may be stale.
+    bool resetPointerInStep();
+    /// Drops input until the line has been quiet for lineQuietMs (or talked for MaxDrainMs).
+    void drainUntilQuiet();
     /// Waits until `count` bytes are readable; false on time-out, cancel or a lost port.
     bool waitForBytes(qint64 count, const QDeadlineTimer &deadline);
     bool stopped() const { return m_cancelled || m_portLost || m_programDeadline.hasExpired(); }

@@ -1,5 +1,6 @@
 #include "Bootloader.h"
 #include "CommonDriver.h"
+#include "SerialBootloaderPeer.h"
 #include "SimulatorProcess.h"
 #include "vtRs485IOInterface.h"
 
@@ -88,6 +89,8 @@ private slots:
     void refusesBadInputBeforeTouchingTheModule();
     void stopsOnCancelOrVanishedPort_data();
     void stopsOnCancelOrVanishedPort();
+    void keepsInStepWithASlowModule_data();
+    void keepsInStepWithASlowModule();
 
 private:
     Bootloader::Limits testLimits() const;
@@ -334,6 +337,72 @@ void tst_Bootloader::stopsOnCancelOrVanishedPort()
     checkInvariants(run);
     QVERIFY(!run.ok);
     QVERIFY2(run.events.filter("error: " + failure).size() == 1, qPrintable(run.events.join('\n')));
+}
+
+void tst_Bootloader::keepsInStepWithASlowModule_data()
+{
+    QTest::addColumn<int>("eraseMs");
+    QTest::addColumn<int>("replyDelayMs");
+    QTest::addColumn<int>("infoByteGapMs");
+    QTest::addColumn<int>("lateBlock");        ///< this block's first "Ok" comes after the block wait
+    QTest::addColumn<QStringList>("commands"); ///< the whole exchange, when timing fixes it
+    QTest::addColumn<QString>("failure");
+
+    const QStringList straight{"reboot", "Init", "G", "C", "D", "P", "P", "P", "S"};
+    QTest::newRow("text trickled, every reply late") << 20 << 40 << 10 << -1 << straight << QString();
+    QTest::newRow("block acknowledged after its wait") << 20 << 40 << 0 << 1 << QStringList() << QString();
+    // Erase waits 500 ms: each erase finishes after it, so no block may ever be sent.
+    QTest::newRow("erase outlasts its wait")
+        << 600 << 40 << 0 << -1 << QStringList() << "Programming failed after 2 attempts";
+}
+
+void tst_Bootloader::keepsInStepWithASlowModule()
+{
+    QFETCH(int, eraseMs);
+    QFETCH(int, replyDelayMs);
+    QFETCH(int, infoByteGapMs);
+    QFETCH(int, lateBlock);
+    QFETCH(QStringList, commands);
+    QFETCH(QString, failure);
+
+    SerialBootloaderPeer::Behaviour behaviour;
+    behaviour.eraseMs = eraseMs;
+    behaviour.replyDelayMs = replyDelayMs;
+    behaviour.infoByteGapMs = infoByteGapMs;
+    behaviour.lateBlock = lateBlock;
+    behaviour.lateBlockMs = 400;
+    SerialBootloaderPeer module(behaviour);
+    if (!module.start())
+        QSKIP(qPrintable(module.error()));
+    const QByteArray image = makeImage(300);
+
+    Bootloader loader;
+    loader.setPortName(module.portName());
+    Bootloader::Limits limits = testLimits();
+    limits.eraseReplyMs = 500;
+    limits.blockReplyMs = 200;
+    loader.setLimits(limits);
+    Run run;
+    run.attach(loader);
+    run.ok = loader.program(writeFile(QStringLiteral("image.bin"), image));
+
+    checkInvariants(run);
+    const QStringList handled = module.commands();
+    const QString log = run.events.join('\n') + "\nmodule: " + handled.join(' ');
+    QVERIFY2(run.ok == failure.isEmpty(), qPrintable(log));
+    if (!commands.isEmpty())
+        QCOMPARE(handled, commands);
+    if (!failure.isEmpty()) {
+        QVERIFY2(run.events.contains("error: " + failure), qPrintable(log));
+        // No block goes to a module whose erase was not acknowledged.
+        QVERIFY2(!run.events.contains("info: Start programming device"), qPrintable(log));
+        QVERIFY2(!handled.contains("P") && !handled.contains("S"), qPrintable(log));
+        return;
+    }
+    QVERIFY2(run.events.contains("info: Info: " + SerialBootloaderPeer::Behaviour().info), qPrintable(log));
+    QCOMPARE(handled.mid(handled.lastIndexOf("D")), (QStringList{"D", "P", "P", "P", "S"}));
+    QCOMPARE(module.flash(), image + QByteArray(84, '\xFF'));
+    QVERIFY(module.applicationStarted());
 }
 
 QTEST_GUILESS_MAIN(tst_Bootloader)
