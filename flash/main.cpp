@@ -2,6 +2,7 @@
 // directly, to recover a module that no longer starts inside a crate.
 
 #include "Bootloader.h"
+#include "BootloaderImage.h"
 #include "FlashConsole.h"
 #include "InterruptWatcher.h"
 
@@ -20,6 +21,27 @@ int usageError(const QString &text)
 {
     std::fprintf(stderr, "vantrel-flash: %s\nTry 'vantrel-flash --help'.\n", qPrintable(text));
     return ExitUsage;
+}
+
+/// Why the file at `path` cannot be a module's firmware, or empty when it can.
+QString imageProblem(const QString &path)
+{
+    BootloaderImage image;
+    switch (image.load(path)) {
+    case BootloaderImage::Loaded:
+        return {};
+    case BootloaderImage::Missing:
+        return QStringLiteral("firmware file %1 does not exist").arg(path);
+    case BootloaderImage::Unreadable:
+        return QStringLiteral("cannot read firmware file %1").arg(path);
+    case BootloaderImage::Empty:
+        return QStringLiteral("firmware file %1 is empty").arg(path);
+    case BootloaderImage::TooLarge:
+        return QStringLiteral("firmware file %1 is larger than a module's flash (%2 bytes)")
+            .arg(path)
+            .arg(BootloaderImage::MaxSize);
+    }
+    return {};
 }
 } // namespace
 
@@ -55,8 +77,9 @@ int main(int argc, char *argv[])
     const QString port = parser.value(portOption);
     if (!QFileInfo::exists(port))
         return usageError(QStringLiteral("serial port %1 does not exist").arg(port));
-    if (!QFileInfo::exists(files.first()))
-        return usageError(QStringLiteral("firmware file %1 does not exist").arg(files.first()));
+    const QString problem = imageProblem(files.first());
+    if (!problem.isEmpty())
+        return usageError(problem);
 
     Bootloader bootloader;
     bootloader.setPortName(port);

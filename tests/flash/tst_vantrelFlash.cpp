@@ -38,7 +38,8 @@ private slots:
 void tst_vantrelFlash::runs_data()
 {
     QTest::addColumn<QStringList>("simulator");
-    QTest::addColumn<QString>("arguments"); ///< PORT and IMAGE stand for the module's port and a good image
+    /// PORT stands for the module's port, IMAGE for a good image, EMPTY and HUGE for bad ones
+    QTest::addColumn<QString>("arguments");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("output"); ///< expected in stdout + stderr
 
@@ -48,6 +49,9 @@ void tst_vantrelFlash::runs_data()
                                   << "serial port /dev/vantrel-none does not exist";
     QTest::newRow("missing file") << QStringList() << "--port PORT /nonexistent.bin" << 2
                                   << "firmware file /nonexistent.bin does not exist";
+    QTest::newRow("empty file") << QStringList() << "--port PORT EMPTY" << 2 << "is empty";
+    QTest::newRow("over the image limit")
+        << QStringList() << "--port PORT HUGE" << 2 << "larger than a module's flash";
     QTest::newRow("no answer") << QStringList{"--serial-silent-init", "all"} << "--port PORT IMAGE" << 1
                                << "No any answer from device";
     QTest::newRow("Ctrl-C") << QStringList{"--serial-erase-ms", "5000"} << "--port PORT IMAGE" << 130
@@ -68,8 +72,14 @@ void tst_vantrelFlash::runs()
     QVERIFY(image.open(QIODevice::WriteOnly));
     image.write("\x10\x20VTFW:" + Version + QByteArray(1, '\0') + QByteArray(5000, '\x5A'));
     image.close();
+    QFile empty(dir.filePath(QStringLiteral("empty.bin")));
+    QFile huge(dir.filePath(QStringLiteral("huge.bin")));
+    QVERIFY(empty.open(QIODevice::WriteOnly) && huge.open(QIODevice::WriteOnly));
+    QVERIFY(huge.resize(112 * 1024 + 1)); // one byte over the modules' flash
     arguments.replace(QLatin1String("PORT"), sim.serialPortPath())
-        .replace(QLatin1String("IMAGE"), image.fileName());
+        .replace(QLatin1String("IMAGE"), image.fileName())
+        .replace(QLatin1String("EMPTY"), empty.fileName())
+        .replace(QLatin1String("HUGE"), huge.fileName());
 
     QProcess flash;
     flash.setProcessChannelMode(QProcess::MergedChannels);
