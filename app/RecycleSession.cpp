@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QtMath>
+#include <limits>
 
 namespace {
 const QString FinishedText = QStringLiteral("Recycle finished");
@@ -24,6 +26,9 @@ RecycleSession::~RecycleSession() = default;
 void RecycleSession::setDrivers(const QList<CommonDriver *> &drivers)
 {
     end(QStringLiteral("the crate connection or module list changed"));
+    // Held detectors belong to drivers that go now: they stay shorted, as the report says.
+    if (m_recycle)
+        m_recycle->forgetHeldDetectors();
     delete m_recycle.data();
     m_drivers = drivers;
     m_temperatureModule = nullptr;
@@ -86,8 +91,17 @@ bool RecycleSession::start(unsigned int heatMs, unsigned int thermalizationMs, u
         return false;
     }
     qCDebug(lcWorker) << "recycle start" << heatMs << thermalizationMs << coolingMs;
+    if (procedure->holdsDetectors()) {
+        m_outcome = QStringLiteral("The detectors are still held shorted after the last abort");
+        report();
+        return false;
+    }
     m_outcome.clear();
     m_failedReads = 0;
+    // The detectors work at the stage temperature found now; an abort keeps them shorted until
+    // the stage is back there.
+    const double found = read() ? stageTemperature() : std::numeric_limits<double>::quiet_NaN();
+    m_operatingLimitK = found + OperatingMarginK;
     procedure->startProcess(heatMs, thermalizationMs, coolingMs);
     report();
     return true;
@@ -95,8 +109,14 @@ bool RecycleSession::start(unsigned int heatMs, unsigned int thermalizationMs, u
 
 void RecycleSession::abort()
 {
-    if (m_recycle)
-        m_recycle->abortProcess();
+    if (!isRunning()) {
+        if (m_recycle)
+            m_recycle->abortProcess();
+    } else {
+        read();
+        abortRun(QString());
+        releaseWhenCold();
+    }
     report();
 }
 
@@ -105,8 +125,42 @@ void RecycleSession::end(const QString &reason)
     if (!isRunning())
         return;
     qCDebug(lcWorker) << "recycle ended:" << reason;
-    m_recycle->abortProcess();
-    m_outcome = QStringLiteral("Process Aborted: %1").arg(reason);
+    abortRun(reason);
+}
+
+void RecycleSession::abortRun(const QString &why)
+{
+    m_recycle->abortHoldingDetectors();
+    const QString prefix =
+        TemperatureRecycleInterface::toString(TemperatureRecycleInterface::StateProcessAborted) +
+        (why.isEmpty() ? QString() : QStringLiteral(": ") + why);
+    if (!m_recycle->holdsDetectors()) {
+        m_outcome = prefix;
+        return;
+    }
+    m_outcome = qIsNaN(m_operatingLimitK)
+                    ? QStringLiteral("%1; the detectors stay shorted (the stage temperature the run "
+                                     "started at is unknown)")
+                          .arg(prefix)
+                    : QStringLiteral("%1; the detectors stay shorted until the stage is back below %2 K")
+                          .arg(prefix)
+                          .arg(m_operatingLimitK, 0, 'f', 2);
+}
+
+void RecycleSession::releaseWhenCold()
+{
+    if (!m_recycle || !m_recycle->holdsDetectors() || !(stageTemperature() < m_operatingLimitK))
+        return;
+    qCDebug(lcWorker) << "stage back at" << stageTemperature() << "K: detectors released";
+    m_recycle->restoreSSPDParams();
+    m_outcome = QStringLiteral("Process Aborted; the stage is back below %1 K and the detectors are restored")
+                    .arg(m_operatingLimitK, 0, 'f', 2);
+}
+
+double RecycleSession::stageTemperature() const
+{
+    return m_status.value(QStringLiteral("stageTemperature"), std::numeric_limits<double>::quiet_NaN())
+        .toDouble();
 }
 
 void RecycleSession::onStateChanged(TemperatureRecycleInterface::TemperatureRecycleState state)
@@ -127,7 +181,7 @@ void RecycleSession::setMonitoring(bool on)
 
 bool RecycleSession::isActive() const
 {
-    return m_monitoring || isRunning();
+    return m_monitoring || isRunning() || (m_recycle && m_recycle->holdsDetectors());
 }
 
 void RecycleSession::service()
@@ -141,6 +195,7 @@ void RecycleSession::service()
         return;
     if (read()) {
         m_failedReads = 0;
+        releaseWhenCold();
     } else if (++m_failedReads >= LostAfterFailedReads) {
         end(QStringLiteral("the temperature module does not answer"));
     }

@@ -29,6 +29,10 @@ public:
     static constexpr int LostAfterFailedReads = 3; ///< failed readings in a row that end a run
     static constexpr int StageChannel = 0;         ///< thermometer on the cold plate
     static constexpr int PumpChannel = 3;          ///< thermometer on the sorption pump
+    /// K above the stage temperature a run started at that still counts as the detectors'
+    /// operating temperature: readings carry a few mK of noise, and a stage that relaxes back
+    /// towards its bath comes within this soon.
+    static constexpr double OperatingMarginK = 0.1;
 
     /// What the screens ask for, queued to the worker as (request, payload).
     enum Request
@@ -50,7 +54,8 @@ public:
     /// Starts the procedure with these times, ms. False (and a reason in the report) without a
     /// four-channel temperature module or while one runs.
     bool start(unsigned int heatMs, unsigned int thermalizationMs, unsigned int coolingMs);
-    /// Aborts a running procedure.
+    /// Aborts a running procedure. The detectors stay shorted until the stage is back below the
+    /// temperature the run started at (plus OperatingMarginK), and the report says so.
     void abort();
     /// Readings are taken and reported while on, even without a running procedure.
     void setMonitoring(bool on);
@@ -66,6 +71,12 @@ signals:
 
 private:
     void end(const QString &reason);
+    /// Ends a run for `why`, keeping the detectors shorted while the stage is warm.
+    void abortRun(const QString &why);
+    /// Releases held detectors once the last reading shows the stage cold again.
+    void releaseWhenCold();
+    /// The stage temperature of the last good reading, K; NaN without one.
+    double stageTemperature() const;
     void onStateChanged(TemperatureRecycleInterface::TemperatureRecycleState state);
     /// Reads temperatures and relays; false when the module did not answer.
     bool read();
@@ -81,4 +92,5 @@ private:
     QVariantMap m_status;
     QString m_outcome;
     uint32_t m_progress = 0;
+    double m_operatingLimitK = 0; ///< detectors are released below this stage temperature; NaN: unknown
 };

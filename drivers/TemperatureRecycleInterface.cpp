@@ -84,7 +84,7 @@ void TemperatureRecycleInterface::setParameters(const unsigned int &heat, const 
 void TemperatureRecycleInterface::startProcess(unsigned int heat, unsigned int thermalization,
                                                unsigned int cooling)
 {
-    if (isRunning())
+    if (isRunning() || holdsDetectors())
         return;
     emit stateChanged(StateStartingRecycle);
     m_progress = 0;
@@ -181,14 +181,27 @@ void TemperatureRecycleInterface::restoreSSPDParams()
 void TemperatureRecycleInterface::abortProcess()
 {
     const bool running = isRunning();
+    abortHoldingDetectors();
     if (running)
+        restoreSSPDParams();
+}
+
+void TemperatureRecycleInterface::abortHoldingDetectors()
+{
+    if (isRunning())
         emit stateChanged(StateProcessAborted);
     m_coolDownTimer.stop();
     m_progressTimer.stop();
     m_heatSwitchRelay->stop();
     m_heaterRelay->stop();
-    if (running)
-        restoreSSPDParams();
+}
+
+void TemperatureRecycleInterface::forgetHeldDetectors()
+{
+    if (!holdsDetectors())
+        return;
+    m_saved.clear();
+    emit stateChanged(StateIdle);
 }
 
 bool TemperatureRecycleInterface::checkIntegrity()

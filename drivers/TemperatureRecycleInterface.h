@@ -52,7 +52,7 @@ public:
 
     /// The whole procedure, times in ms: save and short the detectors, heat for `heat`,
     /// thermalize for `thermalization`, cool for `cooling`, restore the detectors. Ignored while
-    /// a procedure is running.
+    /// a procedure is running or detectors are held.
     void startProcess(unsigned int heat, unsigned int thermalization, unsigned int cooling);
     /// The relay phases alone with these times, without saving or shorting the detectors.
     void startRecycle(unsigned int heat, unsigned int thermalization, unsigned int cooling);
@@ -61,6 +61,13 @@ public:
     /// Stops a running procedure: state 8, both relays back to their resting state, the detectors
     /// restored from what was saved. Without a running procedure only the relays are rested.
     void abortProcess();
+    /// As abortProcess(), but the detectors stay shorted: on a stage still warm from heating they
+    /// would latch at once. restoreSSPDParams() releases them later, forgetHeldDetectors() never.
+    void abortHoldingDetectors();
+    /// Detectors are held shorted after an abort, waiting for restoreSSPDParams().
+    bool holdsDetectors() const { return m_state == StateProcessAborted && !m_saved.isEmpty(); }
+    /// Gives up the held detectors: they stay as they are, and the procedure is idle.
+    void forgetHeldDetectors();
     void setParameters(const unsigned int &heat, const unsigned int &thermalization,
                        const unsigned int &cooling);
 

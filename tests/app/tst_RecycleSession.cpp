@@ -12,6 +12,39 @@
 namespace {
 constexpr quint8 SspdAddress = 1;
 constexpr quint8 TempAddress = 6;
+
+/// A detector, opened, and the four-channel thermometer on a simulated crate, with a session
+/// over both whose last report is kept in `status`.
+struct RecycleBench
+{
+    SimulatorCrate crate;
+    TempDriverM1 module;
+    SspdDriverM0 sspd;
+    RecycleSession session;
+    QVariantMap status;
+
+    bool start(const QStringList &arguments = {})
+    {
+        if (!crate.start({SimulatorCrate::module(SspdAddress, "VT4SDM0"),
+                          SimulatorCrate::module(TempAddress, "VT4TDM1")},
+                         arguments))
+            return false;
+        crate.attach(&module, TempAddress);
+        crate.attach(&sspd, SspdAddress);
+        bool ok = false;
+        sspd.shortEnable()->setValueSync(false, &ok, 5);
+        QObject::connect(&session, &RecycleSession::statusChanged,
+                         [this](const QVariantMap &s) { status = s; });
+        session.setDrivers({&sspd, &module});
+        return ok;
+    }
+    bool shorted()
+    {
+        bool read = false;
+        const auto value = sspd.status()->getValueSync(&read, 5);
+        return read && (value.toByte() & 0x02) != 0;
+    }
+};
 } // namespace
 
 class tst_RecycleSession : public QObject
@@ -19,25 +52,16 @@ class tst_RecycleSession : public QObject
     Q_OBJECT
 private slots:
     void monitoredReadingsAndVanishingModule();
+    void abortKeepsDetectorsShortedUntilStageIsCold();
     void controllerChecksTimesAndNamesUnrestoredDetectors();
 };
 
 void tst_RecycleSession::monitoredReadingsAndVanishingModule()
 {
-    SimulatorCrate crate;
-    QVERIFY(crate.start(
-        {SimulatorCrate::module(SspdAddress, "VT4SDM0"), SimulatorCrate::module(TempAddress, "VT4TDM1")}));
-    TempDriverM1 module;
-    SspdDriverM0 sspd;
-    crate.attach(&module, TempAddress);
-    crate.attach(&sspd, SspdAddress);
-    bool ok = false;
-    sspd.shortEnable()->setValueSync(false, &ok, 5);
-
-    RecycleSession session;
-    QVariantMap status;
-    connect(&session, &RecycleSession::statusChanged, this, [&status](const QVariantMap &s) { status = s; });
-    session.setDrivers({&sspd, &module});
+    RecycleBench bench;
+    QVERIFY(bench.start());
+    RecycleSession &session = bench.session;
+    const QVariantMap &status = bench.status;
     QVERIFY(status.value("available").toBool());
     QVERIFY(!session.isActive());
 
@@ -52,11 +76,41 @@ void tst_RecycleSession::monitoredReadingsAndVanishingModule()
     QTRY_VERIFY_WITH_TIMEOUT((session.service(), status.value("relay1").toBool()), 5000);
     QVERIFY(!status.value("relay2").toBool());
 
-    crate.simulator().process().kill(); // the crate, and with it the temperature module, is gone
+    bench.crate.simulator().process().kill(); // the crate, and with it the temperature module, is gone
     QTRY_VERIFY_WITH_TIMEOUT((session.service(), !session.isRunning()), 30000);
     QVERIFY2(status.value("outcome").toString().contains("does not answer"),
              qPrintable(status.value("outcome").toString()));
-    QCOMPARE(status.value("unrestored").toList(), QVariantList{SspdAddress});
+    // Without a stage temperature nothing says the detectors may open: they stay shorted.
+    QVERIFY2(status.value("outcome").toString().contains("the detectors stay shorted"),
+             qPrintable(status.value("outcome").toString()));
+    QCOMPARE(status.value("unrestored").toList(), QVariantList());
+    QCOMPARE(status.value("stateText").toString(), QStringLiteral("Process Aborted"));
+}
+
+void tst_RecycleSession::abortKeepsDetectorsShortedUntilStageIsCold()
+{
+    RecycleBench bench;
+    QVERIFY(bench.start({"--time-scale", "20"}));
+    RecycleSession &session = bench.session;
+    const QVariantMap &status = bench.status;
+    QVERIFY(session.start(600000, 600000, 600000));
+    const double startedAt = status.value("stageTemperature").toDouble();
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (session.service(), status.value("stageTemperature").toDouble() > startedAt + 0.5), 30000);
+
+    session.abort();
+    const QString held = status.value("outcome").toString();
+    QVERIFY2(held.contains(QStringLiteral("stay shorted until the stage is back below %1 K")
+                               .arg(startedAt + RecycleSession::OperatingMarginK, 0, 'f', 2)),
+             qPrintable(held));
+    QVERIFY(bench.shorted());
+    QVERIFY(!session.start(1000, 1000, 1000)); // a new run would save the shorts as the settings
+    QVERIFY(session.isActive());
+
+    QTRY_VERIFY_WITH_TIMEOUT((session.service(), status.value("outcome").toString().contains("restored")),
+                             60000);
+    QVERIFY(status.value("stageTemperature").toDouble() < startedAt + RecycleSession::OperatingMarginK);
+    QVERIFY(!bench.shorted());
     QCOMPARE(status.value("stateText").toString(), QString());
 }
 
