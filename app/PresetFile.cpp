@@ -1,9 +1,10 @@
 #include "PresetFile.h"
 #include "AtomicFileWriter.h"
+#include "BoundedFileReader.h"
 #include "DataProviderItem.h"
 #include "DataProviderList.h"
+#include "ParameterLimits.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -73,15 +74,9 @@ QString PresetFile::save(const QList<DataProviderItem> &items, const QString &fi
 QString PresetFile::load(const QString &fileName, QList<ChannelPreset> *channels)
 {
     channels->clear();
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("Couldn't open file: %1").arg(fileName);
-    if (file.size() > MaxFileBytes)
-        return QStringLiteral("%1 is not a presets file: %2 bytes, presets take at most %3.")
-            .arg(fileName)
-            .arg(file.size())
-            .arg(MaxFileBytes);
-    return channelsOf(file.readAll(), channels);
+    QByteArray json;
+    const QString error = BoundedFileReader::read(fileName, MaxFileBytes, &json);
+    return error.isEmpty() ? channelsOf(json, channels) : error;
 }
 
 QString PresetFile::channelsOf(const QByteArray &json, QList<ChannelPreset> *channels)
@@ -107,12 +102,41 @@ QString PresetFile::channelsOf(const QByteArray &json, QList<ChannelPreset> *cha
         const double address = numberOf(module.value(QLatin1String("address")), 0);
         preset.current = numberOf(module.value(QLatin1String("current")), 0);
         preset.level = numberOf(module.value(QLatin1String("cmp_ref_level")), 0);
-        // A channel that cannot exist or a value no module can take is not applied.
-        if (address < 0 || address > MaxBusAddress || address != int(address) || !qIsFinite(preset.current) ||
-            !qIsFinite(preset.level))
+        // A channel that cannot exist is not applied; values are checked against the module's
+        // limits before they are applied (keepWithinLimits).
+        if (address < 0 || address > MaxBusAddress || address != int(address))
             continue;
         preset.address = int(address);
+        preset.type = type;
         channels->append(preset);
     }
     return {};
+}
+
+QString PresetFile::keepWithinLimits(QList<ChannelPreset> *channels, const QList<DataProviderItem> &modules)
+{
+    QStringList refused;
+    QList<ChannelPreset> kept;
+    for (const ChannelPreset &channel : std::as_const(*channels)) {
+        // The module as listed, or one of the file's type where the crate has no such module.
+        DataProviderItem module;
+        module.append(QStringLiteral("type"), channel.type);
+        for (const DataProviderItem &item : modules) {
+            if (item.byName(QStringLiteral("address")).toInt() == channel.address)
+                module = item;
+        }
+        QStringList reasons{ParameterLimits::check(module, QStringLiteral("current"), channel.current),
+                            ParameterLimits::check(module, QStringLiteral("cmp_ref_level"), channel.level)};
+        reasons.removeAll(QString());
+        if (reasons.isEmpty())
+            kept << channel;
+        else
+            refused
+                << QStringLiteral("SSPD %1: %2").arg(channel.address).arg(reasons.join(QStringLiteral("; ")));
+    }
+    *channels = kept;
+    if (refused.isEmpty())
+        return {};
+    return QStringLiteral("Not restored, outside the module's limits:\n%1")
+        .arg(refused.join(QLatin1Char('\n')));
 }

@@ -15,6 +15,7 @@ public:
     struct ChannelPreset
     {
         int address = 0;
+        int type = 0; ///< DataProviderList::DeviceType
         double current = 0;
         double level = 0;
     };
@@ -29,9 +30,14 @@ public:
     static QByteArray document(const QList<DataProviderItem> &items);
     /// Writes the presets file; empty on success, else the error text to show.
     static QString save(const QList<DataProviderItem> &items, const QString &fileName);
-    /// Reads the SSPD channels of a presets file. On any error `channels` stays empty and the
-    /// error text is returned, so that nothing is applied from a bad file.
+    /// Reads the SSPD channels of a presets file, refusing a file that is not a regular file or
+    /// is larger than MaxFileBytes. On any error `channels` stays empty and the error text is
+    /// returned, so that nothing is applied from a bad file.
     static QString load(const QString &fileName, QList<ChannelPreset> *channels);
     /// The SSPD channels of a parsed document; as load().
     static QString channelsOf(const QByteArray &json, QList<ChannelPreset> *channels);
+    /// Removes the channels with a value outside the limits of the module at their address in
+    /// `modules` (or of a module of their type where none is listed); empty when none was
+    /// removed, else the text naming each removed channel and why.
+    static QString keepWithinLimits(QList<ChannelPreset> *channels, const QList<DataProviderItem> &modules);
 };

@@ -15,6 +15,11 @@ QString number(double value)
 {
     return QString::number(value, 'f', Decimals);
 }
+
+QString isoTime(const QDateTime &when)
+{
+    return when.toUTC().toString(Qt::ISODateWithMs);
+}
 } // namespace
 
 int TraceHeader::addressOfSeries(const QString &name)
@@ -47,9 +52,15 @@ TraceHeader TraceHeader::forSeries(const QStringList &names, const QList<DataPro
 QByteArray TraceHeader::text() const
 {
     QByteArray lines = commentLine(program);
-    lines += commentLine(QStringLiteral("start: ") + start.toUTC().toString(Qt::ISODateWithMs));
-    lines += commentLine(QStringLiteral("x: ") + xTitle);
+    const QString x = timeAxis ? QString::fromLatin1(EpochMillisecondsTitle) : xTitle;
+    lines += commentLine(QStringLiteral("x: ") + x);
     lines += commentLine(QStringLiteral("y: ") + yTitle);
+    return lines + runText();
+}
+
+QByteArray TraceHeader::runText() const
+{
+    QByteArray lines = commentLine(QStringLiteral("start: ") + isoTime(start));
     for (const Channel &channel : channels) {
         if (!channel.known) {
             lines += commentLine(channel.name + QStringLiteral(": settings unknown"));
@@ -60,4 +71,9 @@ QByteArray TraceHeader::text() const
                                       number(channel.triggerV * 1e3), number(channel.timeConstantS)));
     }
     return lines;
+}
+
+QByteArray TraceHeader::changeText(const QDateTime &when, const QString &setting, const QString &value)
+{
+    return commentLine(QStringLiteral("%1: %2 %3").arg(isoTime(when), setting, value));
 }

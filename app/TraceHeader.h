@@ -9,7 +9,7 @@
 class DataProviderItem;
 
 /// The comment lines ("# ...", each ended by "\r\n") that make an export or a trace log
-/// self-describing: program and version, start of the run, axis titles with their units, and
+/// self-describing: program and version, what the x and y values are, the start of the run and
 /// the settings each channel had when the run started.
 class TraceHeader
 {
@@ -23,10 +23,14 @@ public:
         double timeConstantS = 0; ///< counting time constant, seconds
     };
 
+    /// What a time chart's x values are; the chart shows them as "hh:mm:ss".
+    static constexpr const char *EpochMillisecondsTitle = "time, milliseconds since 1970-01-01 00:00:00 UTC";
+
     QString program;
     QDateTime start;
     QString xTitle;
     QString yTitle;
+    bool timeAxis = false; ///< x holds milliseconds since the epoch, whatever xTitle says
     QList<Channel> channels;
 
     /// A header for the series `names`, each channel found by the bus address its name ends with
@@ -34,5 +38,11 @@ public:
     static TraceHeader forSeries(const QStringList &names, const QList<DataProviderItem> &modulesAtStart);
     /// The bus address in a series name, -1 when it has none.
     static int addressOfSeries(const QString &name);
+    /// The whole header: program, axes, then runText().
     QByteArray text() const;
+    /// The start of the run and the channels' settings: what a log that goes on over several
+    /// runs notes again when a run starts.
+    QByteArray runText() const;
+    /// One line noting that `setting` changed to `value` at `when`.
+    static QByteArray changeText(const QDateTime &when, const QString &setting, const QString &value);
 };

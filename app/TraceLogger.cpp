@@ -1,6 +1,9 @@
 #include "TraceLogger.h"
+#include "AtomicFileWriter.h"
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
 #include <unistd.h>
 #endif
 
@@ -9,12 +12,15 @@ TraceLogger::TraceLogger(QObject *parent) : QObject(parent) {}
 QString TraceLogger::start(const QString &fileName, const QByteArray &header)
 {
     stop();
+    m_failure.clear();
     m_file.setFileName(fileName);
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return QStringLiteral("Couldn't open file: %1").arg(fileName);
-    if (!writeDurably(header + "# columns: channel, x, y\r\n")) {
+    // Unbuffered: every line goes to the disk at once anyway.
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+        return QStringLiteral("Couldn't open file: %1 (%2)").arg(fileName, m_file.errorString());
+    const QString reason = writeDurably(header + "# columns: channel, x, y\r\n");
+    if (!reason.isEmpty()) {
         m_file.close();
-        return QStringLiteral("Couldn't write file: %1").arg(fileName);
+        return QStringLiteral("Couldn't write file: %1 (%2)").arg(fileName, reason);
     }
     emit activeChanged();
     return {};
@@ -22,15 +28,13 @@ QString TraceLogger::start(const QString &fileName, const QByteArray &header)
 
 void TraceLogger::append(const QString &channel, double x, double y)
 {
-    if (!m_file.isOpen())
-        return;
-    const QByteArray line = channel.toUtf8() + '\t' + QByteArray::number(x, 'f', 6) + '\t' +
-                            QByteArray::number(y, 'f', 6) + "\r\n";
-    if (!writeDurably(line)) {
-        const QString name = m_file.fileName();
-        stop();
-        emit failed(QStringLiteral("Couldn't write file: %1; logging stopped.").arg(name));
-    }
+    writeOrEnd(channel.toUtf8() + '\t' + QByteArray::number(x, 'f', 6) + '\t' +
+               QByteArray::number(y, 'f', 6) + "\r\n");
+}
+
+void TraceLogger::note(const QByteArray &commentLines)
+{
+    writeOrEnd(commentLines);
 }
 
 void TraceLogger::stop()
@@ -41,14 +45,30 @@ void TraceLogger::stop()
     emit activeChanged();
 }
 
-bool TraceLogger::writeDurably(const QByteArray &bytes)
+void TraceLogger::writeOrEnd(const QByteArray &bytes)
 {
-    if (m_file.write(bytes) != bytes.size() || !m_file.flush())
-        return false;
+    if (!m_file.isOpen())
+        return;
+    const QString reason = writeDurably(bytes);
+    if (reason.isEmpty())
+        return;
+    m_failure =
+        QStringLiteral("Couldn't write file: %1 (%2); logging stopped.").arg(m_file.fileName(), reason);
+    // Nothing more is taken once a write failed: a later success would leave a gap unmarked.
+    m_file.close();
+    emit activeChanged();
+    emit failed(m_failure);
+}
+
+QString TraceLogger::writeDurably(const QByteArray &bytes)
+{
+    const QString reason = AtomicFileWriter::writeAll(&m_file, bytes);
+    if (!reason.isEmpty())
+        return reason;
 #ifdef Q_OS_UNIX
     // Past the page cache too: a power cut must not take the points already logged.
-    return ::fdatasync(m_file.handle()) == 0;
-#else
-    return true;
+    if (::fdatasync(m_file.handle()) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
 #endif
+    return {};
 }

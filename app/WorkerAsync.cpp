@@ -193,8 +193,11 @@ void WorkerAsync::connectWorker()
     connect(worker, &WorkerProcess::connectionChanged, this, &WorkerAsync::setConnection);
     connect(worker->recycleSession(), &RecycleSession::statusChanged, m_recycle,
             &RecycleController::applyStatus);
-    connect(m_settings, &Settings::timeConstantChanged, this,
-            [this] { sendCommand(CommandSetTimeOut, m_settings->timeConstant() * MilliPerUnit); });
+    connect(m_settings, &Settings::timeConstantChanged, this, [this] {
+        sendCommand(CommandSetTimeOut, m_settings->timeConstant() * MilliPerUnit);
+        m_traceLog->note(TraceHeader::changeText(QDateTime::currentDateTimeUtc(), QStringLiteral("time constant"),
+                                                 QString::number(m_settings->timeConstant()) + QStringLiteral(" s")));
+    });
     connect(m_settings, &Settings::logYChanged, this, &WorkerAsync::refitVerticalRange);
 }
 
@@ -410,6 +413,9 @@ void WorkerAsync::activateMode(WorkerMode mode)
         setStatusText(QStringLiteral("Sweep stopped at %1 %; the channel keeps the last value set.")
                           .arg(m_progress, 0, 'f', 0));
     m_currentMode = mode;
+    // A log that goes on over several runs notes each run's channels and their settings.
+    if (m_traceLog->active() && mode != WorkerModeNoAction)
+        m_traceLog->note(describedRun(traceNames(), QString(), QString()).runText());
     switch (mode) {
     case WorkerModeCpsVersTime:
     case WorkerModeTemperatureVersTime:
@@ -498,15 +504,29 @@ void WorkerAsync::saveMultipleSeries(const QVariantList &seriesList, const QStri
         writeUserFile(fileName, SeriesExporter::multipleSeries(columns));
 }
 
-QByteArray WorkerAsync::describedHeader(const QStringList &seriesNames, const QString &xTitle,
-                                        const QString &yTitle) const
+TraceHeader WorkerAsync::describedRun(const QStringList &seriesNames, const QString &xTitle,
+                                     const QString &yTitle) const
 {
     TraceHeader header = TraceHeader::forSeries(seriesNames, m_modulesAtRunStart);
     header.program = QStringLiteral("VantrelLab %1").arg(m_version);
     header.start = m_runStart.isValid() ? m_runStart : QDateTime::currentDateTimeUtc();
     header.xTitle = xTitle;
     header.yTitle = yTitle;
-    return header.text();
+    header.timeAxis = m_currentMode >= WorkerModeSspdSingleChannel && m_currentMode <= WorkerModeTemperatureVersTime;
+    // The count-rate trace sets every channel to the chart's constant on its first poll.
+    if (m_currentMode == WorkerModeCpsVersTime) {
+        for (TraceHeader::Channel &channel : header.channels)
+            channel.timeConstantS = m_settings->timeConstant();
+    }
+    return header;
+}
+
+QStringList WorkerAsync::traceNames() const
+{
+    QStringList names;
+    for (const QAbstractSeries *series : m_settings->series())
+        names << series->name();
+    return names;
 }
 
 void WorkerAsync::saveDescribedSeries(const QVariantList &seriesList, const QString &xTitle,
@@ -520,15 +540,12 @@ void WorkerAsync::saveDescribedSeries(const QVariantList &seriesList, const QStr
         names << column.name;
     const QByteArray data = columns.size() == 1 ? SeriesExporter::oneSeries(columns.first().points)
                                                 : SeriesExporter::multipleSeries(columns);
-    writeUserFile(fileName, describedHeader(names, xTitle, yTitle) + data);
+    writeUserFile(fileName, describedRun(names, xTitle, yTitle).text() + data);
 }
 
 void WorkerAsync::startTraceLog(const QString &fileName, const QString &xTitle, const QString &yTitle)
 {
-    QStringList names;
-    for (const QAbstractSeries *series : m_settings->series())
-        names << series->name();
-    const QString error = m_traceLog->start(fileName, describedHeader(names, xTitle, yTitle));
+    const QString error = m_traceLog->start(fileName, describedRun(traceNames(), xTitle, yTitle).text());
     if (!error.isEmpty())
         emit sendErrorMessage(ErrorTitle, error);
 }
@@ -562,10 +579,13 @@ void WorkerAsync::restorePresets(const QString &fileName)
         emit sendErrorMessage(ErrorTitle, error);
         return;
     }
+    const QString refused = PresetFile::keepWithinLimits(&channels, m_dataList->items());
     for (const PresetFile::ChannelPreset &channel : std::as_const(channels)) {
         setParameter(channel.address, QStringLiteral("current"), channel.current);
         setParameter(channel.address, QStringLiteral("cmp_ref_level"), channel.level);
     }
+    if (!refused.isEmpty())
+        emit sendErrorMessage(ErrorTitle, refused);
 }
 
 void WorkerAsync::turnOnAllSelectedChannels(bool turnOn)

@@ -23,6 +23,7 @@ class QAreaSeries;
 class RecycleController;
 class QXYSeries;
 class Settings;
+class TraceHeader;
 class TraceLogger;
 class WorkerProcess;
 
@@ -249,8 +250,9 @@ private slots:
 private:
     /// Writes a user's file; a failure is shown as an "ERROR!" message.
     void writeUserFile(const QString &fileName, const QByteArray &contents);
-    QByteArray describedHeader(const QStringList &seriesNames, const QString &xTitle,
-                               const QString &yTitle) const;
+    /// The describing header of the run in force, for the series `seriesNames`.
+    TraceHeader describedRun(const QStringList &seriesNames, const QString &xTitle, const QString &yTitle) const;
+    QStringList traceNames() const; ///< the names of the settings' series
     WorkerAsync();
     void connectWorker();
     /// Queues the active channels and sweep values of a sweep or histogram screen.

@@ -1,14 +1,14 @@
 #include "CalibrationFile.h"
+#include "AtomicFileWriter.h"
+#include "BoundedFileReader.h"
 #include "CalibrationPair.h"
 #include "EepromCatalogue.h"
 #include "EepromDataStorage.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
-#include <QSaveFile>
 #include <cmath>
 
 namespace {
@@ -87,34 +87,16 @@ QJsonObject CalibrationFile::build(const EepromDataStorage &storage)
 
 bool CalibrationFile::write(const QString &fileName, const QJsonObject &object, QString *error)
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("Cannot write %1: %2").arg(fileName, file.errorString());
-        return false;
-    }
-    file.write(QJsonDocument(object).toJson(QJsonDocument::Indented));
-    if (!file.commit()) {
-        *error = QStringLiteral("Cannot write %1: %2").arg(fileName, file.errorString());
-        return false;
-    }
-    return true;
+    *error = AtomicFileWriter::write(fileName, QJsonDocument(object).toJson(QJsonDocument::Indented));
+    return error->isEmpty();
 }
 
 bool CalibrationFile::read(const QString &fileName, QJsonObject *object, QString *error)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("Cannot open %1: %2").arg(fileName, file.errorString());
+    QByteArray bytes;
+    *error = BoundedFileReader::read(fileName, MaxFileBytes, &bytes);
+    if (!error->isEmpty())
         return false;
-    }
-    // Read one byte past the limit so that files whose size is not known in advance are caught too.
-    const QByteArray bytes = file.read(MaxFileBytes + 1);
-    if (bytes.size() > MaxFileBytes) {
-        *error = QStringLiteral("%1 is larger than %2 KB; it is not a calibration file.")
-                     .arg(QFileInfo(fileName).fileName())
-                     .arg(MaxFileBytes / 1024);
-        return false;
-    }
     if (bytes.trimmed().isEmpty()) {
         *error = QStringLiteral("%1 is empty.").arg(QFileInfo(fileName).fileName());
         return false;

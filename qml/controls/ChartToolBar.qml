@@ -72,6 +72,15 @@ RowLayout {
         font.pixelSize: Theme.smallText
     }
     Label {
+        objectName: "loggingFailure"
+        Layout.fillWidth: true
+        visible: bar.logFile === "" && Worker.traceLog.failure !== ""
+        text: "\u26A0 " + Worker.traceLog.failure
+        color: Theme.textLink
+        elide: Text.ElideMiddle
+        font.pixelSize: Theme.smallText
+    }
+    Label {
         visible: Worker.plotPaused
         text: "view paused, reading goes on"
         color: Theme.textLink

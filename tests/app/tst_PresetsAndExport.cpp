@@ -17,6 +17,8 @@
 #include <QTest>
 #include <QtCharts/QLineSeries>
 
+#include <sys/stat.h>
+
 namespace {
 constexpr int ConnectWaitMs = 30000;
 using Column = SeriesExporter::Column;
@@ -225,11 +227,17 @@ void tst_PresetsAndExport::failedSavesKeepTheOldFile()
     QFile file(huge);
     QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(100LL * 1024 * 1024));
     file.close();
-    for (const QString &name : {huge, m_dir.filePath("missing.json")}) {
+    // A device or a FIFO is refused before it is read: neither ends, and opening a FIFO waits.
+    const QString zero = m_dir.filePath("zero.json");
+    const QString fifo = m_dir.filePath("fifo.json");
+    QVERIFY(QFile::link("/dev/zero", zero));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString &name : {huge, m_dir.filePath("missing.json"), zero, fifo}) {
         facade->restorePresets(name);
         QVERIFY(errors.last().at(1).toString().contains(name));
     }
-    QCOMPARE(errors.size(), 3);
+    QCOMPARE(errors.size(), 5);
+    QVERIFY(errors.at(3).at(1).toString().contains("not a regular file"));
     QFile::remove(huge);
 }
 
@@ -279,6 +287,22 @@ void tst_PresetsAndExport::presetsRoundTripThroughTheCrate()
                                  near(value(1, "cmp_ref_level"), 0.15) && near(value(3, "current"), 17e-6),
                              ConnectWaitMs);
     QVERIFY(near(value(2, "current"), 8e-6)); // not in the file: left alone
+
+    // Values the parameter panel would refuse are refused by name; the rest of the file applies.
+    QSignalSpy errors(facade, &WorkerAsync::sendErrorMessage);
+    const QString outOfRange = m_dir.filePath("out-of-range.json");
+    QVERIFY(writeFile(outOfRange, R"({"data": [{"address": 1, "type": 0, "current": 0.5, "cmp_ref_level": 0.1},
+                                              {"address": 3, "type": 1, "current": 1e-5, "cmp_ref_level": -40},
+                                              {"address": 2, "type": 0, "current": 1e300},
+                                              {"address": 2, "type": 0, "current": 9e-6, "cmp_ref_level": 0.2}]})"));
+    facade->restorePresets(outOfRange);
+    QCOMPARE(errors.size(), 1);
+    const QString refused = errors.at(0).at(1).toString();
+    for (const char *part : {"SSPD 1: Current (μA) 500000 is outside -2500 to 2500",
+                             "SSPD 3: Trigger (mV) -40000 is outside -100 to 1000", "SSPD 2: Current (μA) 1e+306"})
+        QVERIFY2(refused.contains(QString::fromUtf8(part)), qPrintable(refused));
+    QTRY_VERIFY_WITH_TIMEOUT(near(value(2, "cmp_ref_level"), 0.2), ConnectWaitMs);
+    QVERIFY(near(value(1, "current"), 12e-6) && near(value(3, "cmp_ref_level"), 0.3));
 }
 
 void tst_PresetsAndExport::pausedViewCatchesUpWhileTheLogKeepsEveryPoint()
@@ -307,19 +331,38 @@ void tst_PresetsAndExport::pausedViewCatchesUpWhileTheLogKeepsEveryPoint()
     const QList<QByteArray> lines = readAll(log).split('\n');
     QCOMPARE(lines.size(), 10); // ... the log does not: header, three points, end of the last line
     QCOMPARE(lines.at(0), QByteArray("# VantrelLab 1.3.1\r"));
-    QVERIFY(lines.at(1).startsWith("# start: 20"));
-    QCOMPARE(lines.at(2), QByteArray("# x: Time, hh:mm:ss\r"));
+    // The values are what the chart holds, not the hh:mm:ss it shows.
+    QCOMPARE(lines.at(1), QByteArray("# x: time, milliseconds since 1970-01-01 00:00:00 UTC\r"));
+    QVERIFY(lines.at(3).startsWith("# start: 20"));
+    // The trace runs every channel at the chart's time constant, whatever the module had before.
     QCOMPARE(lines.at(4), QByteArray("# SSPD 3: bias 15.000000 \u03bcA, trigger 100.000000 mV, "
-                                     "time constant 0.500000 s\r"));
+                                     "time constant 1.000000 s\r"));
     QCOMPARE(lines.at(5), QByteArray("# columns: channel, x, y\r"));
     QVERIFY(lines.at(8).startsWith("SSPD 3\t") && lines.at(8).endsWith("\t30.000000\r"));
 
     facade->setPlotPaused(false);
     QCOMPARE(trace.count(), 3);
     QCOMPARE(trace.at(2).y(), 30.0);
+
+    // A new time constant, and a channel added before the trace starts again, are noted.
+    facade->settings()->setTimeConstant(0.5);
+    DataProviderItem added = sspdItem(4, false);
+    added.setValue("current", 2e-5);
+    facade->dataList()->appendItem(added);
+    QLineSeries addedTrace;
+    addedTrace.setName("SSPD 4");
+    facade->settings()->setSeries({&trace, &addedTrace});
+    facade->activateMode(WorkerAsync::WorkerModeCpsVersTime);
+    const QList<QByteArray> later = readAll(log).split('\n').mid(9);
+    QCOMPARE(later.size(), 5);
+    QVERIFY2(later.at(0).endsWith("Z: time constant 0.5 s\r"), later.at(0).constData());
+    QVERIFY(later.at(1).startsWith("# start: 20"));
+    QVERIFY(later.at(2).endsWith("time constant 0.500000 s\r"));
+    QVERIFY(later.at(3).startsWith("# SSPD 4: bias 20.000000 \u03bcA"));
+
     facade->traceLog()->stop();
     report(40);
-    QCOMPARE(readAll(log).count('\n'), 9);
+    QCOMPARE(readAll(log).count('\n'), 13);
 
     // The described export puts the same header above the plain format.
     const QString described = m_dir.filePath("described.txt");

@@ -231,7 +231,7 @@ void tst_EepromDataStorage::badFileChangesNothing_data()
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("messagePart");
     const QByteArray head = R"({"DeviceType": "VT4SDM1", "UDID": "0011-2233-4455-6677-8899-AABB", )";
-    QTest::newRow("missing") << QByteArray() << QString("Cannot open");
+    QTest::newRow("missing") << QByteArray() << QString("Couldn't open");
     QTest::newRow("empty") << QByteArray("  \n") << QString("is empty");
     QTest::newRow("truncated") << head + R"("CurrentAdcCoeffs": [1, )" << QString("not a calibration file");
     QTest::newRow("not JSON") << QByteArray("Current_ADC = 1, 2") << QString("not a calibration file");
