@@ -6,6 +6,7 @@
 #include <QJsonParseError>
 #include <QNetworkProxy>
 #include <QTcpSocket>
+#include <QTimer>
 
 AutomationServer::AutomationServer(const AutomationTokenFile *token, CallHandler handler, QObject *parent)
     : QObject(parent), m_token(token), m_handler(std::move(handler))
@@ -38,10 +39,24 @@ void AutomationServer::acceptClients()
         connect(client, &QTcpSocket::bytesWritten, this, [this, client] { readRequests(client); });
         connect(client, &QTcpSocket::disconnected, this, [this, client] {
             m_clients.remove(client);
+            m_authenticated.remove(client);
             client->deleteLater();
         });
+        QTimer::singleShot(AuthenticationTimeoutMs, client, [this, client] { dropUnauthenticated(client); });
         qCDebug(lcAutomation) << "client connected," << m_clients.size() << "in all";
     }
+}
+
+void AutomationServer::dropUnauthenticated(QTcpSocket *client)
+{
+    if (m_authenticated.contains(client) || !m_clients.remove(client))
+        return;
+    qCInfo(lcAutomation) << "client closed: no request with the token within" << AuthenticationTimeoutMs
+                         << "ms";
+    refuse(client, AutomationReply::failure(
+                       QStringLiteral("no-token-in-time"),
+                       QStringLiteral("no request with the token within %1 s; the connection is closed")
+                           .arg(AuthenticationTimeoutMs / 1000.0)));
 }
 
 void AutomationServer::refuse(QTcpSocket *client, const AutomationReply &reply)
@@ -75,12 +90,15 @@ void AutomationServer::readRequests(QTcpSocket *client)
             refuse(client, tooLarge);
             return;
         }
+        bool authenticated = false;
         if (!line.trimmed().isEmpty())
-            client->write(answer(line));
+            client->write(answer(line, &authenticated));
+        if (authenticated)
+            m_authenticated.insert(client);
     }
 }
 
-QByteArray AutomationServer::answer(const QByteArray &line) const
+QByteArray AutomationServer::answer(const QByteArray &line, bool *authenticated) const
 {
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(line, &parseError);
@@ -97,12 +115,14 @@ QByteArray AutomationServer::answer(const QByteArray &line) const
     const QJsonValue token = request.value(QLatin1String("token"));
     if (!token.isString() || !m_token->matches(token.toString())) {
         qCInfo(lcAutomation) << "request refused: wrong or missing token";
-        return AutomationReply::failure(
-                   QStringLiteral("bad-token"),
-                   QStringLiteral("the token is wrong or missing; it is in the file "
-                                  "automation.json in the program's configuration folder"))
+        return AutomationReply::failure(QStringLiteral("bad-token"),
+                                        QStringLiteral("the token is wrong or missing; it is in the file "
+                                                       "%1 in the program's configuration folder")
+                                            .arg(AutomationTokenFile::fileName(port())))
             .toLine(id);
     }
+    if (authenticated)
+        *authenticated = true;
     const QJsonValue call = request.value(QLatin1String("call"));
     const QJsonValue arguments = request.value(QLatin1String("args"));
     if (!call.isString() || !(arguments.isObject() || arguments.isUndefined() || arguments.isNull()))

@@ -25,6 +25,11 @@ AutomationTokenFile::~AutomationTokenFile()
         QFile::remove(m_path);
 }
 
+QString AutomationTokenFile::fileName(quint16 port)
+{
+    return QStringLiteral("automation-%1.json").arg(port);
+}
+
 QString AutomationTokenFile::defaultFolder()
 {
     return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
@@ -34,10 +39,11 @@ QString AutomationTokenFile::write(const QString &folder, quint16 port)
 {
     if (!QDir().mkpath(folder))
         return QStringLiteral("cannot make the folder %1").arg(folder);
-    const QString path = QDir(folder).filePath(QLatin1String(FileName));
+    const QString path = QDir(folder).filePath(fileName(port));
     const QByteArray local = QFile::encodeName(path);
-    // A file left by an earlier run (or planted by someone else) is replaced, never reused: the
-    // new one is created exclusively, readable by the user alone from its first byte on.
+    // This process listens on the port, so a file already named after it was left by a run that
+    // ended (or planted by someone else): it is replaced, never reused. The new one is created
+    // exclusively, readable by the user alone from its first byte on.
     ::unlink(local.constData());
     const int fd = ::open(local.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR);
     if (fd < 0)
@@ -45,7 +51,8 @@ QString AutomationTokenFile::write(const QString &folder, quint16 port)
     const QByteArray contents =
         QJsonDocument(QJsonObject{{QStringLiteral("token"), m_token},
                                   {QStringLiteral("port"), int(port)},
-                                  {QStringLiteral("host"), QStringLiteral("127.0.0.1")}})
+                                  {QStringLiteral("host"), QStringLiteral("127.0.0.1")},
+                                  {QStringLiteral("pid"), qint64(::getpid())}})
             .toJson(QJsonDocument::Compact) +
         '\n';
     const bool written = ::fchmod(fd, S_IRUSR | S_IWUSR) == 0 &&

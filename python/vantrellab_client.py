@@ -1,8 +1,10 @@
 """Client of the VantrelLab automation interface, standard library only.
 
 The running program (``VantrelLab --automation`` or ``VantrelLab --headless``) listens on
-127.0.0.1 and writes its port and a fresh token to ``automation.json`` in its configuration
-folder (``$XDG_CONFIG_HOME/VantrelLab`` or ``~/.config/VantrelLab``), readable by the user alone.
+127.0.0.1 and writes its port, its process id and a fresh token to ``automation-PORT.json`` in
+its configuration folder (``$XDG_CONFIG_HOME/VantrelLab`` or ``~/.config/VantrelLab``), readable
+by the user alone; each running program has its own file. Without a port or a file the client
+takes the newest file of a program that is still running.
 Each request is one JSON object on one line::
 
     {"id": 1, "token": "...", "call": "readings", "args": {"address": 3}}
@@ -18,12 +20,13 @@ Values are in the modules' own units: amperes, volts, seconds. Example::
             print(module["address"], module["type"], lab.readings(module["address"]).get("cps"))
 """
 
+import glob
 import json
 import os
 import socket
 import time
 
-TOKEN_FILE_NAME = "automation.json"
+TOKEN_FILE_PATTERN = "automation-*.json"
 
 
 class AutomationError(Exception):
@@ -35,17 +38,49 @@ class AutomationError(Exception):
         self.message = message
 
 
-def token_file_path():
+def token_folder():
     """Where the program writes its port and token for the current user."""
     config = os.environ.get("XDG_CONFIG_HOME") or os.path.join(os.path.expanduser("~"), ".config")
-    return os.path.join(config, "VantrelLab", TOKEN_FILE_NAME)
+    return os.path.join(config, "VantrelLab")
 
 
-def read_token_file(path=None):
-    """The (port, token) the running program wrote."""
-    with open(path or token_file_path(), encoding="utf-8") as file:
+def _read(path):
+    with open(path, encoding="utf-8") as file:
         contents = json.load(file)
-    return int(contents["port"]), str(contents["token"])
+    return int(contents["port"]), str(contents["token"]), contents.get("pid")
+
+
+def _running(pid):
+    if not isinstance(pid, int) or pid <= 0:
+        return False
+    try:
+        os.kill(pid, 0)
+    except ProcessLookupError:
+        return False
+    except PermissionError:
+        pass  # someone else's process holds that id now; the file is not stale by this test
+    return True
+
+
+def read_token_file(path=None, port=None):
+    """The (port, token) of a running program: the file at ``path``, else the file of ``port``,
+    else the newest file whose program is still running (a killed program leaves its file)."""
+    if path is not None:
+        return _read(path)[:2]
+    folder = token_folder()
+    if port is not None:
+        return _read(os.path.join(folder, "automation-%d.json" % port))[:2]
+    candidates = sorted(glob.glob(os.path.join(folder, TOKEN_FILE_PATTERN)), key=os.path.getmtime,
+                        reverse=True)
+    for candidate in candidates:
+        try:
+            file_port, token, pid = _read(candidate)
+        except (OSError, ValueError, KeyError, TypeError):
+            continue
+        if _running(pid):
+            return file_port, token
+    raise FileNotFoundError("no running VantrelLab automation interface: no live %s in %s"
+                            % (TOKEN_FILE_PATTERN, folder))
 
 
 class Client:
@@ -53,7 +88,7 @@ class Client:
 
     def __init__(self, port=None, token=None, token_file=None, host="127.0.0.1", timeout=10.0):
         if port is None or token is None:
-            file_port, file_token = read_token_file(token_file)
+            file_port, file_token = read_token_file(token_file, port)
             port = file_port if port is None else port
             token = file_token if token is None else token
         self._token = token

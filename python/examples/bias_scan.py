@@ -30,7 +30,7 @@ def parse_arguments():
     parser.add_argument("--stop-trigger-mv", type=float, default=100.0,
                         help="the scan ends when the detector voltage passes this, mV")
     parser.add_argument("--output", default="bias_scan.csv", help="CSV file to write")
-    parser.add_argument("--token-file", help="the program's automation.json (default: the user's)")
+    parser.add_argument("--token-file", help="the program's automation-PORT.json (default: a running one's)")
     parser.add_argument("--timeout", type=float, default=600.0, help="longest wait for the scan, s")
     return parser.parse_args()
 

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The Python example takes a bias scan end to end: the simulator plays the crate, the program runs
 # headless (no display, no platform chosen) with its automation interface on a free port, and the
-# script finds the port and token in the user's configuration folder. The CSV must hold the curve;
-# SIGTERM must then end the program in order, taking its token file along.
+# script finds the port and token in the user's configuration folder. A second program killed
+# beside it leaves its own token file behind and the first one's alone; the client must still find
+# the running one. The CSV must hold the curve; SIGTERM must then end the program in order, taking
+# its token file along.
 # Exit 77 (skipped) without python3.
 set -euo pipefail
 program=$1 simulator=$2 script=$3
@@ -10,9 +12,9 @@ program=$1 simulator=$2 script=$3
 command -v python3 >/dev/null || { echo "SKIP: python3 is not installed"; exit 77; }
 
 work=$(mktemp -d)
-sim_pid="" program_pid=""
+sim_pid="" program_pid="" second_pid=""
 cleanup() {
-  for pid in $program_pid $sim_pid; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
+  for pid in $second_pid $program_pid $sim_pid; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -36,13 +38,26 @@ crate_port=$(wait_for "$work/sim.log" '.*listening on 127\.0\.0\.1:\([0-9]*\).*'
   fail "the simulator did not start listening"
 
 mkdir -p "$work/home"
-env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME="$work/home" XDG_CONFIG_HOME="$work/home/config" \
-  VT4_CRATE_PORT="$crate_port" "$program" --headless --automation=0 >"$work/program.log" 2>&1 &
-program_pid=$!
-wait_for "$work/program.log" '.*listening on 127\.0\.0\.1:\([0-9]*\).*' "$program_pid" >/dev/null ||
-  fail "the headless program did not start its automation interface"
-token_file="$work/home/config/VantrelLab/automation.json"
+# Starts the headless program with its interface on a free port: sets started_pid and started_port.
+start_program() {
+  env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME="$work/home" XDG_CONFIG_HOME="$work/home/config" \
+    VT4_CRATE_PORT="$crate_port" "$program" --headless --automation=0 >"$work/$1.log" 2>&1 &
+  started_pid=$!
+  started_port=$(wait_for "$work/$1.log" '.*listening on 127\.0\.0\.1:\([0-9]*\).*' "$started_pid") ||
+    fail "the headless program did not start its automation interface"
+}
+start_program program
+program_pid=$started_pid
+token_file="$work/home/config/VantrelLab/automation-$started_port.json"
 [ "$(stat -c %a "$token_file")" = 600 ] || fail "the token file is readable by others"
+
+start_program second
+second_pid=$started_pid
+[ -e "$work/home/config/VantrelLab/automation-$started_port.json" ] || fail "the second program wrote no token file"
+kill -KILL "$second_pid"
+wait "$second_pid" 2>/dev/null || true
+second_pid=""
+[ -e "$token_file" ] || fail "the second program took the first one's token file"
 
 # Module 1 of the default crate goes normal at 24 uA; the scan stops there, the trigger passed.
 XDG_CONFIG_HOME="$work/home/config" python3 "$script" --address 1 --from-ua 15 --to-ua 26 --step-ua 0.25 \

@@ -11,6 +11,7 @@
 #include <QSettings>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <memory>
 
@@ -67,6 +68,8 @@ private slots:
     void refusalsChangeNothing();
     void overSizeRequestClosesTheConnection();
     void fifthClientIsRefused();
+    void connectionsWithoutTheTokenLoseTheirSlot();
+    void secondInterfaceLeavesTheFirstOnesTokenFile();
     void callsReachTheModules();
     void traceRunsAndGivesItsSeries();
     void options_data();
@@ -232,6 +235,53 @@ void tst_AutomationServer::fifthClientIsRefused()
     QCOMPARE(next.exchange(request("modules", "{}")).value("ok").toBool(), true);
 }
 
+void tst_AutomationServer::connectionsWithoutTheTokenLoseTheirSlot()
+{
+    ScriptConnection early(m_automation->port());
+    QVERIFY(early.connected());
+    QCOMPARE(early.exchange(request("modules", "{}")).value("ok").toBool(), true);
+    // Two connections that never send and one that sends a byte a second fill the other slots.
+    std::vector<std::unique_ptr<ScriptConnection>> strays;
+    for (int i = 1; i < AutomationServer::MaxClients; ++i) {
+        strays.push_back(std::make_unique<ScriptConnection>(m_automation->port()));
+        QVERIFY(strays.back()->connected());
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(m_automation->server()->clientCount(), AutomationServer::MaxClients, WaitMs);
+    QTimer trickle;
+    const QByteArray partial = request("modules", "{}");
+    int sent = 0;
+    connect(&trickle, &QTimer::timeout, this,
+            [&] { strays.back()->socket().write(partial.mid(sent++ % partial.size(), 1)); });
+    trickle.start(1000);
+
+    // A script with the token gets in once the strays are closed, trying as a script would.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        ScriptConnection(m_automation->port()).exchange(request("modules", "{}")).value("ok").toBool(),
+        WaitMs);
+    for (const auto &stray : strays) {
+        QCOMPARE(errorCode(stray->nextReply()), QString("no-token-in-time"));
+        QVERIFY(stray->socket().state() == QAbstractSocket::UnconnectedState ||
+                stray->socket().waitForDisconnected(WaitMs));
+    }
+    QCOMPARE(early.exchange(request("modules", "{}")).value("ok").toBool(), true);
+}
+
+void tst_AutomationServer::secondInterfaceLeavesTheFirstOnesTokenFile()
+{
+    const QString first = m_automation->tokenFilePath();
+    {
+        AutomationInterface second(WorkerAsync::instance());
+        QCOMPARE(second.start(0, m_config.filePath("VantrelLab")), QString());
+        QVERIFY(second.tokenFilePath() != first);
+        QVERIFY(QFile::exists(second.tokenFilePath()));
+    }
+    QFile file(first);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QJsonObject contents = QJsonDocument::fromJson(file.readAll()).object();
+    QCOMPARE(contents.value("token").toString(), m_automation->token());
+    QCOMPARE(contents.value("port").toInt(), int(m_automation->port()));
+}
+
 void tst_AutomationServer::callsReachTheModules()
 {
     ScriptConnection script(m_automation->port());
@@ -349,7 +399,7 @@ void tst_AutomationServer::switchingOffCutsScriptsAndRemovesTheToken()
                  .toBool(),
              false);
     automation.setEnabled(true);
-    QVERIFY(QFile::exists(tokenFile));
+    QVERIFY(QFile::exists(automation.interface()->tokenFilePath()));
 }
 
 QTEST_MAIN(tst_AutomationServer)
