@@ -78,12 +78,6 @@ QByteArray SerialBootloaderPeer::flash() const
     return m_flash;
 }
 
-bool SerialBootloaderPeer::applicationStarted() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_started;
-}
-
 void SerialBootloaderPeer::run()
 {
     while (!m_stop) {
@@ -149,54 +143,35 @@ bool SerialBootloaderPeer::takeCommand()
 
 void SerialBootloaderPeer::handle(const QString &command, const QByteArray &bytes)
 {
-    if (command == "Init" || command == "C") {
-        if (command == "C")
-            m_writePointer = 0;
-        record(command);
+    const QByteArray block = bytes.mid(1, BlockBytes);
+    quint32 sum = 0;
+    for (int b = 3; command == "P" && b >= 0; --b)
+        sum = (sum << 8) | quint8(bytes[1 + BlockBytes + b]);
+    if (command == "P" && sum != blockChecksum(block)) {
+        record("Er");
+        reply("Er", m_behaviour.replyDelayMs);
+        return;
+    }
+    record(command);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (command == "Init" || command == "C" || command == "S") {
+        m_writePointer = command == "C" ? 0 : m_writePointer;
         reply("Ok", m_behaviour.replyDelayMs);
     } else if (command == "G") {
-        record(command);
         reply({}, m_behaviour.replyDelayMs);
         for (char c : m_behaviour.info)
             reply(QByteArray(1, c), m_behaviour.infoByteGapMs);
     } else if (command == "D") {
-        record(command);
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_flash.clear();
-        }
+        m_flash.clear();
         reply("Ok", m_behaviour.eraseMs);
     } else if (command == "P") {
-        const QByteArray block = bytes.mid(1, BlockBytes);
-        const QByteArray sum = bytes.mid(1 + BlockBytes, 4);
-        quint32 sent = 0;
-        for (int b = 3; b >= 0; --b)
-            sent = (sent << 8) | quint8(sum[b]);
-        if (sent != blockChecksum(block)) {
-            record("Er");
-            reply("Er", m_behaviour.replyDelayMs);
-            return;
-        }
-        record(command);
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_flash.resize(std::max<int>(m_flash.size(), m_writePointer + BlockBytes));
-            m_flash.replace(m_writePointer, BlockBytes, block);
-        }
+        m_flash.resize(std::max<int>(m_flash.size(), m_writePointer + BlockBytes));
+        m_flash.replace(m_writePointer, BlockBytes, block);
         const bool late = m_writePointer / BlockBytes == m_behaviour.lateBlock && !m_lateBlockSent;
         m_lateBlockSent = m_lateBlockSent || late;
         m_writePointer += BlockBytes;
         reply("Ok", late ? m_behaviour.lateBlockMs : m_behaviour.replyDelayMs);
-    } else if (command == "S") {
-        record(command);
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_started = true;
-        }
-        reply("Ok", m_behaviour.replyDelayMs);
-    } else {
-        record(command); // reboot frames and stray bytes get no answer
-    }
+    } // reboot frames and stray bytes get no answer
 }
 
 void SerialBootloaderPeer::reply(const QByteArray &bytes, int afterMs)

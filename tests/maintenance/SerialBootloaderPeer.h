@@ -38,7 +38,6 @@ public:
     /// checksum, "S", and "?" for a byte that starts no command.
     QStringList commands() const;
     QByteArray flash() const; ///< what the accepted blocks wrote since the last erase
-    bool applicationStarted() const;
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -70,5 +69,4 @@ private:
     mutable std::mutex m_mutex; ///< guards what the test reads
     QStringList m_commands;
     QByteArray m_flash;
-    bool m_started = false;
 };
