@@ -25,8 +25,8 @@ class AutomationServer : public QObject
 public:
     static constexpr int MaxMessageBytes = 64 * 1024; ///< one request line, without its newline
     static constexpr int MaxClients = 4;
-    static constexpr int AuthenticationTimeoutMs =
-        2000; ///< from connecting to the first request with the token
+    /// From connecting to the first request with the token.
+    static constexpr int AuthenticationTimeoutMs = 2000;
     /// Replies a client has not read yet; beyond this its requests wait, so one that never reads
     /// cannot make the program hold ever more of them.
     static constexpr qint64 MaxUnreadReplyBytes = 1024 * 1024;
