@@ -13,6 +13,7 @@
 #include "MyChartRect.h"
 #include "PresetFile.h"
 #include "ReadingValidity.h"
+#include "ReconnectSettingsCheck.h"
 #include "RecycleController.h"
 #include "RecycleSession.h"
 #include "SeriesExporter.h"
@@ -41,6 +42,8 @@ constexpr double MicroPerUnit = 1e6;
 constexpr double MilliPerUnit = 1e3;
 constexpr int SingleChannelPollMs = 500;
 const QString ErrorTitle = QStringLiteral("ERROR!"); ///< title of the file operations' messages
+const QString ConnectedText = QStringLiteral("Connected!!!");
+const QString NotAnsweringText = QStringLiteral("The crate does not answer");
 constexpr double BarInset = 0.05;                    ///< gap on each side of a histogram bar, in bin widths
 
 /// The module-list type of a type string; the later models are tested first.
@@ -163,6 +166,9 @@ WorkerAsync::WorkerAsync()
     m_workerThread.start(QThread::InheritPriority);
     connectWorker();
     EepromDataModel::instance()->setStorage(m_eepromStorage);
+    m_reconnectCheck = new ReconnectSettingsCheck(this);
+    connect(m_reconnectCheck, &ReconnectSettingsCheck::settingsChanged, this,
+            [this](const QString &text) { emit sendMessage(QStringLiteral("Settings lost"), text); });
 
     emit startProcess();
 }
@@ -366,7 +372,7 @@ void WorkerAsync::initDataList(const QJsonObject &initData)
         setGUIEnable(true);
         return;
     }
-    setStatusText(QStringLiteral("Connected!!!"));
+    setStatusText(ConnectedText);
     m_dataList->removeAll();
     const int count = initData.value(QLatin1String("count")).toInt(-1);
     const QJsonArray info = initData.value(QLatin1String("info")).toArray();
@@ -649,6 +655,9 @@ void WorkerAsync::updateData(int address, const QVariantHash &data)
         m_dataList->setItemAt(index, item);
         emit m_dataList->dataUpdated(index, data.keys());
     }
+    const QString lostSettings = m_reconnectCheck->moduleRead(address, data);
+    if (!lostSettings.isEmpty())
+        setStatusText(lostSettings);
     // The IV curve charts the bias source's current and voltage, which stay measurements.
     if (valid || m_currentMode == WorkerModeIVCurves)
         plotValues(address, data);
@@ -858,5 +867,12 @@ void WorkerAsync::setConnection(int state, qint64 sinceMs, int tries)
 {
     m_connectionState = state;
     m_connectionText = ConnectionMonitor::text(static_cast<ConnectionMonitor::State>(state), sinceMs, tries);
+    m_reconnectCheck->connectionChanged(state, m_dataList->items());
+    // "Connected!!!" must not stand beside an indicator that says otherwise.
+    const bool down = state == ConnectionMonitor::StateReconnecting || state == ConnectionMonitor::StateLost;
+    if (down && m_statusText == ConnectedText)
+        setStatusText(NotAnsweringText);
+    else if (state == ConnectionMonitor::StateConnected && m_statusText == NotAnsweringText)
+        setStatusText(ConnectedText);
     emit connectionStateChanged();
 }

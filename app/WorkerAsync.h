@@ -18,6 +18,7 @@
 class DataProviderList;
 class EepromDataStorage;
 class LatchReset;
+class ReconnectSettingsCheck;
 class MyChartRect;
 class QAreaSeries;
 class RecycleController;
@@ -300,6 +301,7 @@ private:
     QList<DataProviderItem> m_modulesAtRunStart; ///< the module list at that moment
     int m_connectionState = 0;
     QString m_connectionText;
+    ReconnectSettingsCheck *m_reconnectCheck = nullptr; ///< child
     const QString m_version = QStringLiteral("1.3.1");
     const bool m_isRaspberryPi = false;
 };

@@ -37,9 +37,14 @@ void CrateConnection::readIncoming()
         handleItem(*item);
     if (m_parser.isGarbage()) {
         qCWarning(lcSim) << "dropping" << m_peer << "after an overlong text line";
-        closed();
-        m_socket->abort();
+        drop();
     }
+}
+
+void CrateConnection::drop()
+{
+    closed();
+    m_socket->abort();
 }
 
 void CrateConnection::handleItem(const CrateStreamParser::Item &item)

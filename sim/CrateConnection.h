@@ -21,6 +21,9 @@ public:
     CrateConnection(QTcpSocket *socket, SimulatedCrate &crate, TextCommandHandler &commands,
                     const ConsoleLog &log, const ReplyShaper::Settings &shaping, QObject *parent = nullptr);
 
+    /// Cuts the client off at once, as a crate that loses power does.
+    void drop();
+
 private:
     void readIncoming();
     void handleItem(const CrateStreamParser::Item &item);

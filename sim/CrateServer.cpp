@@ -1,8 +1,10 @@
 #include "CrateServer.h"
 #include "CrateConnection.h"
+#include "SimLogging.h"
 
 #include <QNetworkProxy>
 #include <QTcpSocket>
+#include <QTimer>
 
 CrateServer::CrateServer(SimulatedCrate &crate, TextCommandHandler &commands, const ConsoleLog &log,
                          const ReplyShaper::Settings &shaping, QObject *parent)
@@ -21,6 +23,20 @@ bool CrateServer::listen(const QHostAddress &address, quint16 port, QString *err
                  .arg(port)
                  .arg(m_server.errorString());
     return false;
+}
+
+void CrateServer::powerCycle(int downMs)
+{
+    const QHostAddress address = m_server.serverAddress();
+    const quint16 port = m_server.serverPort();
+    m_server.close();
+    for (CrateConnection *connection : findChildren<CrateConnection *>(Qt::FindDirectChildrenOnly))
+        connection->drop();
+    QTimer::singleShot(downMs, this, [this, address, port] {
+        QString error;
+        if (!listen(address, port, &error))
+            qCWarning(lcSim).noquote() << error;
+    });
 }
 
 void CrateServer::acceptConnections()

@@ -22,6 +22,10 @@ public:
     bool listen(const QHostAddress &address, quint16 port, QString *error);
     quint16 port() const { return m_server.serverPort(); }
 
+    /// Drops every client and refuses new ones for `downMs` ms, then listens on the same
+    /// address and port again.
+    void powerCycle(int downMs);
+
 private:
     void acceptConnections();
 

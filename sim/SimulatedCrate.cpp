@@ -103,6 +103,14 @@ void SimulatedCrate::resetModules()
         entry.second->reset();
 }
 
+void SimulatedCrate::setSilent(int address, bool silent)
+{
+    if (silent)
+        m_silentAddresses.insert(address);
+    else
+        m_silentAddresses.remove(address);
+}
+
 QList<int> SimulatedCrate::addresses() const
 {
     QList<int> result;

@@ -42,6 +42,8 @@ public:
     bool saveModuleList(QString *error);
     /// Every module back to its power-on state.
     void resetModules();
+    /// The module at `address` stops (true) or resumes (false) answering module messages.
+    void setSilent(int address, bool silent);
 
     QList<int> addresses() const;
     /// The cryostat stage every detector and thermometer of the crate sits on.

@@ -88,10 +88,11 @@ bool SimulatorOptions::parse(const QStringList &arguments, QString *error)
     const QCommandLineOption legacyOption("legacy", "Behave as an older crate (no JSON list).");
     const QCommandLineOption failOption("fail-command", "SYST command prefix that fails.", "TEXT");
     const QCommandLineOption timeScaleOption("time-scale", "Simulated seconds per second.", "X", "1");
+    const QCommandLineOption faultCommandsOption("fault-commands", "Accept the SIM: fault commands.");
     parser.addOptions({addressOption, portOption, crateOption, stateOption, verboseOption,
                        verboseModulesOption, discoveryOption, discoveryPortOption, callbackPortOption,
                        delayOption, silentOption, splitOption, coalesceOption, garbleOption, legacyOption,
-                       failOption, timeScaleOption});
+                       failOption, timeScaleOption, faultCommandsOption});
     const QCommandLineOption serialOption("serial-module", "Also play a module on a pseudo-terminal.");
     const QCommandLineOption serialNoiseOption("serial-noise", "Noise bytes on the serial line.");
     const QCommandLineOption serialBootOption("serial-in-bootloader",
@@ -145,6 +146,7 @@ bool SimulatorOptions::parse(const QStringList &arguments, QString *error)
     coalesce = parser.isSet(coalesceOption);
     legacy = parser.isSet(legacyOption);
     failCommands = parser.values(failOption);
+    faultCommands = parser.isSet(faultCommandsOption);
 
     if (!parseBoundedInt(parser.value(delayOption), 0, MaxDelayMs, &delayMs)) {
         *error = QStringLiteral("invalid --delay-ms: %1").arg(parser.value(delayOption));

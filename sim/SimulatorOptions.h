@@ -40,6 +40,7 @@ public:
     bool legacy = false;                   ///< older crate: no JSON module list
     QStringList failCommands;              ///< "SYST:" commands starting with one of these answer "ERROR"
     double timeScale = 1.0;                ///< simulated seconds per real second
+    bool faultCommands = false;            ///< "SIM:" line commands switch faults on while running
     FirmwareUpdateClient::Settings update; ///< how the crate takes a module firmware update
 
     bool serialModule = false;                ///< also one module on a pseudo-terminal

@@ -1,4 +1,5 @@
 #include "TextCommandHandler.h"
+#include "FaultCommands.h"
 #include "SimLogging.h"
 #include "SimulatedCrate.h"
 #include "SimulatedModule.h"
@@ -36,6 +37,8 @@ void TextCommandHandler::enableFirmwareUpdates(const FirmwareUpdateClient::Setti
 QString TextCommandHandler::reply(const QString &line, const QHostAddress &peer)
 {
     const QString command = line.trimmed();
+    if (m_faults && FaultCommands::isFaultCommand(command))
+        return m_faults->reply(command);
     if (command.startsWith(CommandPrefix)) {
         for (const QString &prefix : std::as_const(m_failingPrefixes)) {
             if (command.startsWith(prefix))

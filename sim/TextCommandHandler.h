@@ -7,6 +7,7 @@
 #include <QStringList>
 
 class ConsoleLog;
+class FaultCommands;
 class SimulatedCrate;
 
 /// The crate's own line commands ("SYST:..."): module list queries and edits, resets,
@@ -23,6 +24,8 @@ public:
 
     /// How "SYST:UPDT" plays the crate's side of the update; without it the crate only says "ok".
     void enableFirmwareUpdates(const FirmwareUpdateClient::Settings &settings, const ConsoleLog *log);
+    /// Lines starting "SIM:" go to `faults` (not owned); without it they are unknown commands.
+    void enableFaultCommands(FaultCommands *faults) { m_faults = faults; }
 
 private:
     QString execute(const QString &command, const QHostAddress &peer);
@@ -34,4 +37,5 @@ private:
     QStringList m_failingPrefixes;
     FirmwareUpdateClient::Settings m_updates;
     const ConsoleLog *m_updateLog = nullptr; ///< set when updates are played
+    FaultCommands *m_faults = nullptr;
 };

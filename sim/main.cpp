@@ -6,6 +6,7 @@
 #include "CrateServer.h"
 #include "CrateState.h"
 #include "DiscoveryResponder.h"
+#include "FaultCommands.h"
 #include "SerialModule.h"
 #include "SignalWatcher.h"
 #include "SimClock.h"
@@ -22,6 +23,7 @@ namespace {
 constexpr int ExitUsage = 2;   ///< bad command line or crate description
 constexpr int ExitNetwork = 3; ///< a port could not be opened
 constexpr int SerialModuleAddress = 1;
+constexpr int PowerCycleDownMs = 2000; ///< a power-cycled crate takes no connection this long
 
 void printError(const QString &text)
 {
@@ -72,6 +74,12 @@ int main(int argc, char *argv[])
         printError(error);
         return ExitNetwork;
     }
+    FaultCommands faults(crate, [&crate, &server] {
+        crate.resetModules();
+        server.powerCycle(PowerCycleDownMs);
+    });
+    if (options.faultCommands)
+        commands.enableFaultCommands(&faults);
     DiscoveryResponder discovery(options.callbackPort);
     if (options.discovery && !discovery.listen(options.address, options.discoveryPort, &error)) {
         printError(error);

@@ -1,4 +1,5 @@
 #include "DataProviderList.h"
+#include "ReconnectSettingsCheck.h"
 #include "ScriptedModulePeer.h"
 #include "SimulatorProcess.h"
 #include "WorkerAsync.h"
@@ -7,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSignalSpy>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -45,6 +47,7 @@ private slots:
     void moduleList();
     void shortRecordsShowAsFaults();
     void indicatorFollowsTheLink();
+    void settingsLostInAPowerCycleAreNamed();
 
 private:
     WorkerAsync *connectFacade(quint16 port);
@@ -174,12 +177,48 @@ void tst_MisbehavingCrate::indicatorFollowsTheLink()
     simulator.reset();
     QTRY_VERIFY_WITH_TIMEOUT(facade->connectionText().contains(QStringLiteral("(try ")), ConnectWaitMs);
     QVERIFY(facade->connectionText().startsWith(QStringLiteral("reconnecting since ")));
-    QCOMPARE(facade->statusText(), QStringLiteral("Connected!!!")); // the status text stays as it was
+    QCOMPARE(facade->statusText(), QStringLiteral("The crate does not answer"));
 
     SimulatorProcess back({"--port", QString::number(port)});
     QVERIFY(back.start());
     QTRY_COMPARE_WITH_TIMEOUT(facade->connectionText(), QStringLiteral("connected"), ConnectWaitMs);
     QCOMPARE(facade->connectionState(), 1);
+}
+
+void tst_MisbehavingCrate::settingsLostInAPowerCycleAreNamed()
+{
+    SimulatorProcess simulator({"--fault-commands"});
+    QVERIFY(simulator.start());
+    WorkerAsync *facade = connectFacade(simulator.port());
+    QVERIFY(facade);
+    facade->activateMode(WorkerAsync::WorkerModeAllChannels);
+    facade->setParameter(1, QStringLiteral("current"), 12e-6);
+    const auto bias = [facade] {
+        for (const DataProviderItem &item : facade->dataList()->items()) {
+            if (item.byName("address").toInt() == 1)
+                return item.byName("current").toDouble();
+        }
+        return 0.0;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(qAbs(bias() - 12e-6) < 0.1e-6, ConnectWaitMs);
+
+    QSignalSpy messages(facade, &WorkerAsync::sendMessage);
+    QTcpSocket control;
+    control.connectToHost(QHostAddress::LocalHost, simulator.port());
+    QVERIFY(control.waitForConnected(ConnectWaitMs));
+    control.write("SIM:POWERCYCLE\r\n");
+    QTRY_VERIFY_WITH_TIMEOUT(facade->connectionState() == 2, ConnectWaitMs); // reconnecting
+    QCOMPARE(facade->statusText(), QStringLiteral("The crate does not answer"));
+
+    // Back with every module at its power-on settings: module 1 lost its bias, module 2 had none.
+    QVERIFY(messages.wait(3 * ConnectWaitMs));
+    QCOMPARE(messages.first().at(0).toString(), QStringLiteral("Settings lost"));
+    const QString text = messages.first().at(1).toString();
+    QVERIFY2(text.startsWith(QStringLiteral("Module 1 came back with other settings: bias 12.0 \u03BCA \u2192 0.0 \u03BCA")),
+             qPrintable(text));
+    QVERIFY2(!text.contains(QStringLiteral("Module 2 ")), qPrintable(text));
+    QVERIFY(facade->statusText().startsWith(QStringLiteral("Module 1 came back")));
+    QVERIFY(!messages.wait(ReconnectSettingsCheck::GatherMs + 1000)); // named once
 }
 
 QTEST_MAIN(tst_MisbehavingCrate)
