@@ -98,6 +98,8 @@ QList<QPair<QString, int>> initialValueKeys(int deviceType)
                 {"pressure_sensor_voltage_pos", 0},
                 {"pressure_sensor_voltage_neg", 0},
                 {"reading_valid", 0}};
+    case DataProviderList::DeviceTypeTempM1:
+        return {{"temperature", 0}, {"reading_valid", 0}};
     default:
         return {};
     }

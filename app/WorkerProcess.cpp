@@ -522,10 +522,10 @@ bool WorkerProcess::updateData(CommonDriver *driver, int timeConstMs)
     const QVariantHash fault{{QStringLiteral("status"), int(DeviceStatusFault)}};
     QVariantMap values;
     const int type = helper.deviceType();
-    // The bridge gives no readings for the four-channel thermometer and other modules: an
-    // empty map from them is no failure, so they are not reported as faulty.
+    // The bridge gives no readings for other modules: an empty map from them is no failure, so
+    // they are not reported as faulty.
     if (type != DriverHelper::DeviceSspdM0 && type != DriverHelper::DeviceSspdM1 &&
-        type != DriverHelper::DeviceTempM0)
+        type != DriverHelper::DeviceTempM0 && type != DriverHelper::DeviceTempM1)
         return true;
     if (type == DriverHelper::DeviceSspdM0 || type == DriverHelper::DeviceSspdM1) {
         values = helper.getDeviceParams(1);

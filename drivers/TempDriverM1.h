@@ -15,9 +15,10 @@ class TempDriverM1 : public CommonDriver
 {
     Q_OBJECT
 public:
-    static constexpr int ReadingAttempts = 1;       ///< channel voltages, temperatures, currents
-    static constexpr int SettingsAttempts = 5;      ///< default parameters, coefficients, table writes
-    static constexpr int TableReceiveAttempts = 10; ///< per table chunk read
+    static constexpr int ReadingAttempts = 1;        ///< channel voltages, temperatures, currents
+    static constexpr int SettingsAttempts = 5;       ///< default parameters, coefficients, table writes
+    static constexpr int TableReceiveAttempts = 10;  ///< per table chunk read
+    static constexpr unsigned char StageChannel = 0; ///< the thermometer on the cold stage
     static constexpr int DefaultParamsWireSize = VT4TDM1_Channels * DefaultParam::WireSize;       ///< bytes
     static constexpr int EepromCoeffsWireSize = VT4TDM1_Channels * int(sizeof(TDM1_EepromCoeff)); ///< bytes
 
