@@ -27,6 +27,7 @@
 
 namespace {
 const QString ErrorTitle = QStringLiteral("Error");
+const QString SuccessTitle = QStringLiteral("Success");
 const QString ModuleListQuery = QStringLiteral("SYST:DEVJ?\r\n");
 const QString LegacyModuleListQuery = QStringLiteral("SYST:DEVL?\r\n");
 const QString LegacyLineSeparator = QStringLiteral("<br>");
@@ -207,21 +208,24 @@ bool WorkerProcess::execute(WorkerAsync::WorkerCommands cmd, const QVariant &par
             m_sweepParameters = params.toMap();
         break;
     case WorkerAsync::CommandResetUnits:
-        vantrelRequest(QStringLiteral("SYST:URES"));
+        changeCrate({QStringLiteral("SYST:URES")}, QStringLiteral("The crate's modules were reset."));
         break;
     case WorkerAsync::CommandSystemReset:
-        vantrelRequest(QStringLiteral("SYST:SRES"));
+        changeCrate({QStringLiteral("SYST:SRES")}, QStringLiteral("The crate was reset."));
         break;
     case WorkerAsync::CommandPowerOff:
-        vantrelRequest(QStringLiteral("SYST:POFF"));
+        if (vantrelRequest(QStringLiteral("SYST:POFF")))
+            emit sendMessage(SuccessTitle, QStringLiteral("The crate powers off."));
         break;
     case WorkerAsync::CommandAddUnit:
-        changeUnitList(QStringLiteral("SYST:DEVL:ADD %1"), params.toInt(),
-                       QStringLiteral("Unit %1 sicessfully added"));
+        changeCrate(
+            {QStringLiteral("SYST:DEVL:ADD %1").arg(params.toInt()), QStringLiteral("SYST:DEVL:SAVE")},
+            QStringLiteral("Unit %1 sicessfully added").arg(params.toInt()));
         break;
     case WorkerAsync::CommandRemoveUnit:
-        changeUnitList(QStringLiteral("SYST:DEVL:REMV %1"), params.toInt(),
-                       QStringLiteral("Unit %1 successfully removed"));
+        changeCrate(
+            {QStringLiteral("SYST:DEVL:REMV %1").arg(params.toInt()), QStringLiteral("SYST:DEVL:SAVE")},
+            QStringLiteral("Unit %1 successfully removed").arg(params.toInt()));
         break;
     case WorkerAsync::CommandUpdateUnit:
         if (!vantrelRequest(QStringLiteral("SYST:LOCK 1")) ||
@@ -573,14 +577,20 @@ bool WorkerProcess::vantrelRequest(const QString &command)
     return false;
 }
 
-void WorkerProcess::changeUnitList(const QString &command, int address, const QString &successText)
+void WorkerProcess::changeCrate(const QStringList &commands, const QString &successText)
 {
-    if (!vantrelRequest(command.arg(address)) || !vantrelRequest(QStringLiteral("SYST:DEVL:SAVE")))
-        return;
-    if (updateDeviceList(m_link))
-        emit sendMessage(QStringLiteral("Success"), successText.arg(address));
-    else
+    for (const QString &command : commands) {
+        if (!vantrelRequest(command))
+            return;
+    }
+    if (!updateDeviceList(m_link)) {
         emit sendErrorMessage(ErrorTitle, QStringLiteral("Error at 'get device list' command"));
+        return;
+    }
+    emit sendMessage(SuccessTitle, successText);
+    // The rebuilt list starts without readings; one poll shows every module's state at once,
+    // also while the device manager keeps the worker from polling.
+    pollAllModules();
 }
 
 void WorkerProcess::commandConnect(const QString &address)

@@ -151,7 +151,9 @@ private:
     /// Makes the drivers of a filtered older list and reads each module's information.
     QJsonObject driversFromLegacyList(const QJsonObject &list, vtTcpSocketIOInterface *link);
     void reportSkippedEntries(const QStringList &skipped);
-    void changeUnitList(const QString &command, int address, const QString &successText);
+    /// Sends `commands` in turn, each needing "ok"; then reads the module list again, says
+    /// `successText` and polls every module once. Exactly one message or error in every case.
+    void changeCrate(const QStringList &commands, const QString &successText);
 
     QVariantMap m_sweepParameters;
     QList<CommonDriver *> m_drivers; ///< children of the worker, one per driven module

@@ -17,6 +17,9 @@ Popup {
     property bool unitUpdateAvailable: false
     property bool busy: false
     property string message: ""
+    /// Longest a crate command with its module list refresh may take before the manager stops
+    /// waiting for its answer (the link may be down), ms.
+    readonly property int answerWaitMs: 20000
 
     /// "Update" was pressed on a module; `module` holds its address and list values.
     signal unitUpdateRequested(var module)
@@ -36,10 +39,20 @@ Popup {
         Worker.activateMode(Worker.WorkerModeAllChannels)
     }
 
-    function runListCommand(command, address) {
+    /// Runs a crate command; the manager waits for its one message or error.
+    function runCommand(command, address) {
         busy = true
         message = ""
         Worker.sendCommand(command, address)
+    }
+
+    Timer {
+        running: popup.busy
+        interval: popup.answerWaitMs
+        onTriggered: {
+            popup.busy = false
+            popup.message = "No answer from the crate; the command may not have run."
+        }
     }
 
     Connections {
@@ -52,13 +65,13 @@ Popup {
     ColumnLayout {
         anchors.fill: parent
         spacing: Theme.s(10)
-        enabled: !popup.busy
 
         RowLayout {
             Layout.fillWidth: true
             SectionTitle { text: "Device manager" }
             Item { Layout.fillWidth: true }
-            Button { text: "Close"; onClicked: popup.close() }
+            // Never disabled: an answer that does not come must not hold the manager open.
+            Button { objectName: "deviceManagerClose"; text: "Close"; onClicked: popup.close() }
         }
 
         ListView {
@@ -68,6 +81,7 @@ Popup {
             Layout.fillHeight: true
             clip: true
             spacing: Theme.s(6)
+            enabled: !popup.busy
             model: DataModel
             boundsBehavior: Flickable.StopAtBounds
             ScrollBar.vertical: ScrollBar {}
@@ -137,8 +151,9 @@ Popup {
                         Layout.fillWidth: true
                         Item { Layout.fillWidth: true }
                         Button {
+                            objectName: "removeButton" + entry.model.address
                             text: "Remove"
-                            onClicked: popup.runListCommand(Worker.CommandRemoveUnit, entry.model.address)
+                            onClicked: removeDialog.ask(entry.model.address, entry.model.Description || "")
                         }
                         Button {
                             objectName: "updateButton" + entry.model.address
@@ -164,6 +179,7 @@ Popup {
         RowLayout {
             Layout.fillWidth: true
             spacing: Theme.s(8)
+            enabled: !popup.busy
             Label { text: "Address:" }
             TextField {
                 id: newAddress
@@ -177,22 +193,30 @@ Popup {
                 id: addButton
                 text: "Add"
                 enabled: newAddress.acceptableInput
-                onClicked: popup.runListCommand(Worker.CommandAddUnit, parseInt(newAddress.text, 10))
+                onClicked: popup.runCommand(Worker.CommandAddUnit, parseInt(newAddress.text, 10))
             }
             Item { Layout.fillWidth: true }
-            ComboBox {
-                id: resetChoice
-                Layout.preferredWidth: Theme.s(220)
-                model: ["Units reset", "System reset", "Power off"]
-            }
-            PressAndHoldButton {
-                text: "Hold to run"
-                Layout.preferredWidth: Theme.s(200)
-                onHeld: Worker.sendCommand([Worker.CommandResetUnits, Worker.CommandSystemReset,
-                                            Worker.CommandPowerOff][resetChoice.currentIndex], 0)
+        }
+        // Each crate-wide command on its own button, held to run, so none hides behind another.
+        RowLayout {
+            Layout.fillWidth: true
+            spacing: Theme.s(8)
+            enabled: !popup.busy
+            Label { text: "Hold to run:"; color: Theme.textBlocked }
+            Item { Layout.fillWidth: true }
+            Repeater {
+                model: [["Units reset", Worker.CommandResetUnits], ["System reset", Worker.CommandSystemReset],
+                        ["Power off", Worker.CommandPowerOff]]
+                delegate: PressAndHoldButton {
+                    required property var modelData
+                    text: modelData[0]
+                    Layout.preferredWidth: Theme.s(200)
+                    onHeld: popup.runCommand(modelData[1], 0)
+                }
             }
         }
         Label {
+            objectName: "deviceManagerMessage"
             Layout.fillWidth: true
             text: popup.message
             visible: text.length > 0
@@ -208,4 +232,29 @@ Popup {
     }
 
     EepromConstantsPopup { id: constants }
+
+    Dialog {
+        id: removeDialog
+        objectName: "removeDialog"
+        property int address: -1
+        property string description: ""
+        function ask(moduleAddress, moduleDescription) {
+            address = moduleAddress
+            description = moduleDescription
+            open()
+        }
+        title: "Remove module"
+        modal: true
+        anchors.centerIn: Overlay.overlay
+        width: Math.min(Theme.s(700), popup.width)
+        standardButtons: Dialog.Yes | Dialog.Cancel
+        onAccepted: popup.runCommand(Worker.CommandRemoveUnit, address)
+        Label {
+            width: parent.width
+            wrapMode: Text.Wrap
+            text: "Module #" + removeDialog.address + (removeDialog.description ? " (" + removeDialog.description + ")" : "")
+                  + " will be removed from the crate's module list, and the crate saves that list. "
+                  + "It can be added again by its address.\n\nRemove it now?"
+        }
+    }
 }

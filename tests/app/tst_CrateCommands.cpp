@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+
 namespace {
 constexpr int WaitMs = 8000;
 constexpr quint8 DeviceTypeGetter = 6;
@@ -184,12 +186,18 @@ void tst_CrateCommands::lockAndUpdateCommands()
     facade->sendCommand(WorkerAsync::CommandUpdateUnit, 3);
     QVERIFY(simulator.waitForLine(QStringLiteral("command SYST:UPDT 3")));
     QCOMPARE(simulator.lines().filter("command ").first(), QStringLiteral("command SYST:LOCK 1"));
-    facade->sendCommand(WorkerAsync::CommandResetUnits, 0);
-    QVERIFY(simulator.waitForLine(QStringLiteral("command SYST:URES")));
-    facade->sendCommand(WorkerAsync::CommandPowerOff, 0);
-    QVERIFY(simulator.waitForLine(QStringLiteral("command SYST:POFF")));
-    QTest::qWait(100);
     QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(", ")));
+
+    // A reset says it succeeded and reads the module list again; power-off says it too.
+    simulator.clearLines();
+    facade->sendCommand(WorkerAsync::CommandResetUnits, 0);
+    QTRY_COMPARE_WITH_TIMEOUT(m_messages.size(), 1, WaitMs);
+    QCOMPARE(m_messages.last(), QStringLiteral("Success|The crate's modules were reset."));
+    QCOMPARE(simulator.lines().filter("command "), (QStringList{"command SYST:URES", "command SYST:DEVJ?"}));
+    QTRY_COMPARE_WITH_TIMEOUT(m_lists.size(), 1, WaitMs);
+    facade->sendCommand(WorkerAsync::CommandPowerOff, 0);
+    QTRY_COMPARE_WITH_TIMEOUT(m_messages.size(), 2, WaitMs);
+    QCOMPARE(m_messages.last(), QStringLiteral("Success|The crate powers off."));
 }
 
 void tst_CrateCommands::addUnitSendsListQueryAndOneMessage()
@@ -198,6 +206,9 @@ void tst_CrateCommands::addUnitSendsListQueryAndOneMessage()
     SimulatorProcess simulator({"--state", state.filePath("crate.json")});
     QVERIFY(simulator.start());
     QVERIFY(!connectTo(simulator).isEmpty());
+    // As in the device manager, which keeps the worker from polling while it is open.
+    WorkerAsync::instance()->activateMode(WorkerAsync::WorkerModeNoAction);
+    QSignalSpy readings(WorkerAsync::instance()->worker(), &WorkerProcess::dataReady);
     simulator.clearLines();
     WorkerAsync::instance()->sendCommand(WorkerAsync::CommandAddUnit, 12);
     QTRY_COMPARE_WITH_TIMEOUT(m_messages.size(), 1, WaitMs);
@@ -205,6 +216,14 @@ void tst_CrateCommands::addUnitSendsListQueryAndOneMessage()
     QCOMPARE(simulator.lines().filter("command "),
              (QStringList{"command SYST:DEVL:ADD 12", "command SYST:DEVL:SAVE", "command SYST:DEVJ?"}));
     QTRY_COMPARE_WITH_TIMEOUT(m_lists.size(), 1, WaitMs);
+    // The rebuilt list gets every module's state at once, not only when polling resumes.
+    QTRY_VERIFY_WITH_TIMEOUT(std::any_of(readings.cbegin(), readings.cend(),
+                                         [](const QList<QVariant> &reading) {
+                                             return reading.at(0).toInt() == 1 &&
+                                                    reading.at(1).toHash().value("status").toInt() ==
+                                                        DataProviderList::DeviceStatusActive;
+                                         }),
+                             WaitMs);
 
     WorkerAsync::instance()->sendCommand(WorkerAsync::CommandRemoveUnit, 12);
     QTRY_COMPARE_WITH_TIMEOUT(m_messages.size(), 2, WaitMs);
