@@ -599,7 +599,7 @@ void WorkerAsync::restorePresets(const QString &fileName)
 void WorkerAsync::turnOnAllSelectedChannels(bool turnOn)
 {
     for (const DataProviderItem &item : m_dataList->items()) {
-        if (item.byName(QStringLiteral("selected")).toBool())
+        if (item.byName(QStringLiteral("selected")).toBool() && DataProviderList::isOperable(item))
             setParameter(item.byName(QStringLiteral("address")).toInt(), QStringLiteral("operate"), turnOn);
     }
 }

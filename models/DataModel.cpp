@@ -95,7 +95,8 @@ void DataModel::selectAll(bool value)
     const QList<DataProviderItem> items = m_list->items();
     for (int i = 0; i < items.size(); ++i) {
         DataProviderItem item = items.at(i);
-        item.setValue(SelectedKey, value);
+        // A module the program does not switch is never marked for switching.
+        item.setValue(SelectedKey, value && DataProviderList::isOperable(item));
         m_list->setItemAt(i, item);
     }
     endResetModel();

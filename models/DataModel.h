@@ -37,7 +37,7 @@ public:
     bool setData(const QModelIndex &index, const QVariant &value, int role) override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
-    /// Sets "selected" in every module that has the key.
+    /// Sets "selected" in every module that has the key; only operable modules are marked.
     Q_INVOKABLE void selectAll(bool value);
 
     DataProviderList *list() const { return m_list; }

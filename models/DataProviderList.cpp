@@ -6,6 +6,16 @@ const QString AddressKey = QStringLiteral("address");
 
 DataProviderList::DataProviderList(QObject *parent) : QObject(parent) {}
 
+bool DataProviderList::isOperable(const DataProviderItem &item)
+{
+    const QVariant type = item.byName(QStringLiteral("type"));
+    for (int operable : {DeviceTypeSspdM0, DeviceTypeSspdM1, DeviceTypeTempM0}) {
+        if (type == QVariant(operable))
+            return true;
+    }
+    return false;
+}
+
 QList<DataProviderItem> DataProviderList::items() const
 {
     return m_items;

@@ -34,6 +34,10 @@ public:
 
     explicit DataProviderList(QObject *parent = nullptr);
 
+    /// Whether the program switches the module on and off (its "type" is an SSPD modification or
+    /// the one-sensor thermometer); the screens show every other module's switch disabled.
+    static bool isOperable(const DataProviderItem &item);
+
     /// A copy of the whole list (implicitly shared, cheap).
     QList<DataProviderItem> items() const;
     /// Replaces the item at `index` without a signal; false and no change outside the list.

@@ -39,7 +39,9 @@ SpinBox {
     Component.onCompleted: value = NumberText.toSteps(realValue, decimals)
     editable: true
 
-    validator: RegularExpressionValidator { regularExpression: /\s*[+-]?\s*[0-9\s]*([.,][0-9\s]*)?\s*/ }
+    // Every keystroke is let through: a filter would drop the stray characters of "1x2.." and
+    // apply what is left (12) instead of refusing the entry as typed.
+    validator: RegularExpressionValidator { regularExpression: /.*/ }
     textFromValue: function (steps) { return NumberText.textFromSteps(steps, box.decimals) }
     valueFromText: function (text) {
         return NumberText.stepsFromText(text, box.decimals, box.from, box.to, box.value)

@@ -34,6 +34,8 @@ ItemDelegate {
     signal resetLatch()
 
     onStatusChanged: staleMark.noteStatus(status)
+    // A row made while its module's last read is fresh (the list scrolled it in) has a reading.
+    Component.onCompleted: staleMark.noteStatus(status)
 
     height: Theme.s(72)
     hoverEnabled: true
@@ -74,8 +76,15 @@ ItemDelegate {
                 anchors.fill: parent
                 text: "Operate"
                 enabled: ModuleKinds.isControlled(root.type)
-                checked: Boolean(root.operate)
-                onToggled: root.parameterChanged("operate", checked)
+                // What the module last reported, never what was asked: off while it has not
+                // answered (or has stopped answering), on only once it says it operates.
+                readonly property bool reported: root.hasReading && Boolean(root.operate)
+                checked: reported
+                onToggled: {
+                    root.parameterChanged("operate", checked)
+                    checked = Qt.binding(function () { return operateSwitch.reported })
+                    root.openDriver()
+                }
                 ToolTip.visible: !enabled && switchHover.hovered
                 ToolTip.text: "This module is not controlled from this screen"
             }
@@ -107,8 +116,8 @@ ItemDelegate {
                 objectName: "biasSpinBox"
                 Layout.preferredWidth: Theme.s(210)
                 decimals: 1
-                minimum: -2500
-                maximum: 2500
+                minimum: -ModuleKinds.biasLimitMicroAmps
+                maximum: ModuleKinds.biasLimitMicroAmps
                 realValue: Number(root.current) * 1e6
                 onEdited: function (microAmps) { root.parameterChanged("current", microAmps * 1e-6) }
             }
@@ -118,7 +127,7 @@ ItemDelegate {
                 onReset: root.resetLatch()
             }
             Label {
-                objectName: "countRateText"
+                objectName: "countRateText" + root.address
                 Layout.preferredWidth: Theme.s(260)
                 horizontalAlignment: Text.AlignRight
                 text: NumberText.countRateText(root.cps, root.hasReading)
@@ -132,7 +141,7 @@ ItemDelegate {
         RowLayout {
             Item { Layout.fillWidth: true }
             Label {
-                objectName: "temperatureText"
+                objectName: "temperatureText" + root.address
                 Layout.preferredWidth: Theme.s(260)
                 horizontalAlignment: Text.AlignRight
                 text: NumberText.temperatureText(root.temperature, root.hasReading)

@@ -8,6 +8,10 @@ var typeSspdM1 = 1
 var typeTempM0 = 2
 var typeTempM1 = 3
 
+/// The bias source of both SSPD modifications holds its set point within this many µA either
+/// way; a larger entry would be clamped by the module, so the screens refuse it.
+var biasLimitMicroAmps = 100
+
 // Module status values.
 var statusActive = 1
 var statusFault = 2

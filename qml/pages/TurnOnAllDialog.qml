@@ -3,6 +3,7 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import MyWorker 1.0
 import VantrelTheme
+import "../logic/ModuleKinds.js" as ModuleKinds
 
 // Switches the marked channels on or off at once.
 Dialog {
@@ -25,9 +26,13 @@ Dialog {
             clip: true
             model: DataModel
             ScrollBar.vertical: ScrollBar {}
+            // Only modules whose operate switch the program drives are offered.
             delegate: CheckBox {
                 required property var model
                 width: ListView.view.width
+                height: visible ? implicitHeight : 0
+                visible: ModuleKinds.isControlled(model.type)
+                objectName: "turnOnAll" + model.address
                 text: "#" + model.address + (model.Description ? "  " + model.Description : "")
                 checked: Boolean(model.selected)
                 onToggled: model.selected = checked

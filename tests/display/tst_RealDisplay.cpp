@@ -166,7 +166,7 @@ void tst_RealDisplay::withCrateShowsMainWindowAlone()
     QVERIFY(m_display->type(QStringLiteral("3000")));
     QVERIFY(m_display->keys({QStringLiteral("Return")}));
     QVERIFY(program
-                .waitFor(QStringLiteral("text=Out of range -2500.0 \u2026 2500.0: kept the previous value"),
+                .waitFor(QStringLiteral("text=Out of range -100.0 \u2026 100.0: kept the previous value"),
                          ShowMs)
                 .found);
     QVERIFY(!m_display->screenshot(QStringLiteral("bias-refused")).isEmpty());

@@ -274,19 +274,24 @@ private slots:
         QCOMPARE(model->data(row, name), expected);
     }
 
-    void selectAllSkipsModulesWithoutTheKey()
+    void selectAllMarksOnlyOperableModulesWithTheKey()
     {
         DataProviderList list;
         DataProviderItem selectable = module(1, 0, 0);
         selectable.append(QStringLiteral("selected"), false);
         list.appendItem(selectable);
         list.appendItem(module(2, 0, 0));
+        // The four-channel thermometer has no operate switch to turn on.
+        DataProviderItem thermometer = module(6, DataProviderList::DeviceTypeTempM1, 0);
+        thermometer.append(QStringLiteral("selected"), false);
+        list.appendItem(thermometer);
         model->setList(&list);
         QSignalSpy reset(model, &QAbstractItemModel::modelReset);
         model->selectAll(true);
         QCOMPARE(reset.size(), 1);
         QCOMPARE(list.items().at(0).byName("selected"), QVariant(true));
         QVERIFY(!list.items().at(1).contains("selected"));
+        QCOMPARE(list.items().at(2).byName("selected"), QVariant(false));
     }
 
     void setDataWritesOnlyExistingKeys()

@@ -37,6 +37,7 @@ TestCase {
             { tag: "above range", text: "2600", edited: false, value: 10, refusal: "Out of range -2500.0 \u2026 2500.0" },
             { tag: "below range", text: "-2500.1", edited: false, value: 10, refusal: "Out of range -2500.0 \u2026 2500.0" },
             { tag: "no number", text: "-", edited: false, value: 10, refusal: "Not a number" },
+            { tag: "stray characters", text: "1x2..", edited: false, value: 10, refusal: "Not a number" },
         ]
     }
     function test_typedEntry(data) {
