@@ -60,10 +60,7 @@ bool pairFromJson(const QJsonValue &value, CalibrationPair *pair)
     return std::isfinite(pair->first) && std::isfinite(pair->second);
 }
 
-QString notAPair(const QString &entry)
-{
-    return QStringLiteral("\"%1\" is not a pair of numbers [first, second].").arg(entry);
-}
+const QString NotAPair = QStringLiteral("is not a pair of numbers [first, second]");
 } // namespace
 
 QJsonObject CalibrationFile::build(const EepromDataStorage &storage)
@@ -115,57 +112,65 @@ bool CalibrationFile::read(const QString &fileName, QJsonObject *object, QString
     return true;
 }
 
-bool CalibrationFile::assignments(const QJsonObject &object, const EepromDataStorage &storage,
-                                  QList<Assignment> *result, QString *error)
+QString CalibrationFile::typeMismatch(const QJsonObject &object, const EepromDataStorage &storage)
 {
     const QString fileType = object.value(DeviceTypeKey).toString();
-    if (fileType != storage.typeString()) {
-        *error = fileType.isEmpty()
-                     ? QStringLiteral("The file does not name its module type; this module is a %1.")
-                           .arg(storage.typeString())
-                     : QStringLiteral("The file holds the constants of a %1 module; this module is a %2.")
-                           .arg(fileType, storage.typeString());
-        return false;
-    }
+    if (fileType == storage.typeString())
+        return {};
+    return fileType.isEmpty()
+               ? QStringLiteral("The file does not name its module type; this module is a %1.")
+                     .arg(storage.typeString())
+               : QStringLiteral("The file holds the constants of a %1 module; this module is a %2.")
+                     .arg(fileType, storage.typeString());
+}
+
+QList<CalibrationFile::Assignment> CalibrationFile::assignments(const QJsonObject &object,
+                                                                const EepromDataStorage &storage,
+                                                                QStringList *skipped)
+{
     QList<Assignment> values;
+    const auto skip = [skipped](const QString &entry, const QString &why) {
+        skipped->append(QStringLiteral("\"%1\" %2").arg(entry, why));
+    };
+    const QString noSuchConstant = QStringLiteral("(this module has no such constant)");
     for (const PairKey &key : pairKeys()) {
-        if (!storage.getByName(key.itemName) || !object.contains(key.fileKey))
+        if (!object.contains(key.fileKey))
             continue;
         CalibrationPair pair;
-        if (!pairFromJson(object.value(key.fileKey), &pair)) {
-            *error = notAPair(key.fileKey);
-            return false;
-        }
-        values.append({key.itemName, QVariant::fromValue(pair)});
+        if (!storage.getByName(key.itemName))
+            skip(key.fileKey, noSuchConstant);
+        else if (!pairFromJson(object.value(key.fileKey), &pair))
+            skip(key.fileKey, NotAPair);
+        else
+            values.append({key.itemName, QVariant::fromValue(pair)});
     }
-    if (storage.getByName(PulseWidthItem) && object.contains(PulseWidthKey)) {
+    if (object.contains(PulseWidthKey)) {
         const QJsonValue width = object.value(PulseWidthKey);
-        if (!width.isDouble()) {
-            *error = QStringLiteral("\"%1\" is not a number.").arg(PulseWidthKey);
-            return false;
-        }
-        values.append({PulseWidthItem, width.toDouble()});
+        if (!storage.getByName(PulseWidthItem))
+            skip(PulseWidthKey, noSuchConstant);
+        else if (!width.isDouble() || !std::isfinite(width.toDouble()))
+            skip(PulseWidthKey, QStringLiteral("is not a number"));
+        else
+            values.append({PulseWidthItem, width.toDouble()});
     }
     if (object.contains(TempTableKey)) {
-        if (!object.value(TempTableKey).isArray()) {
-            *error = QStringLiteral("\"%1\" is not a list of pairs.").arg(TempTableKey);
-            return false;
-        }
         const QJsonArray table = object.value(TempTableKey).toArray();
+        if (!storage.getByName(EepromCatalogue::tempTableName(0)))
+            skip(TempTableKey, noSuchConstant);
+        else if (!object.value(TempTableKey).isArray())
+            skip(TempTableKey, QStringLiteral("is not a list of pairs"));
         for (int i = 0; i < EepromCatalogue::TempTablePoints && i < table.size(); ++i) {
             const QString name = EepromCatalogue::tempTableName(i);
+            CalibrationPair pair;
             if (!storage.getByName(name))
                 continue;
-            CalibrationPair pair;
-            if (!pairFromJson(table.at(i), &pair)) {
-                *error = notAPair(QStringLiteral("%1[%2]").arg(TempTableKey).arg(i));
-                return false;
-            }
-            values.append({name, QVariant::fromValue(pair)});
+            if (pairFromJson(table.at(i), &pair))
+                values.append({name, QVariant::fromValue(pair)});
+            else
+                skip(QStringLiteral("%1[%2]").arg(TempTableKey).arg(i), NotAPair);
         }
     }
-    *result = values;
-    return true;
+    return values;
 }
 
 QString CalibrationFile::udid(const QJsonObject &object)

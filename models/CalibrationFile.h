@@ -4,6 +4,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 class EepromDataStorage;
@@ -25,10 +26,12 @@ public:
     static bool write(const QString &fileName, const QJsonObject &object, QString *error);
     /// Reads and parses a calibration file; false with a message for the user when it cannot.
     static bool read(const QString &fileName, QJsonObject *object, QString *error);
-    /// The values `object` gives to the items `storage` has, after checking that the file is for
-    /// the storage's module type and that every such value is a number or a pair of numbers.
-    /// False with a message naming the module type or the bad entry.
-    static bool assignments(const QJsonObject &object, const EepromDataStorage &storage,
-                            QList<Assignment> *result, QString *error);
+    /// Empty when `object` names the storage's module type, else a sentence naming both.
+    static QString typeMismatch(const QJsonObject &object, const EepromDataStorage &storage);
+    /// The values `object` gives to the constants `storage` has. A constant of the file that the
+    /// module lacks, or that is not a number or a pair of numbers, is left out and named in
+    /// `skipped` ("\"PulseWidth\" is not a number").
+    static QList<Assignment> assignments(const QJsonObject &object, const EepromDataStorage &storage,
+                                         QStringList *skipped);
     static QString udid(const QJsonObject &object);
 };

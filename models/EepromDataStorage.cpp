@@ -108,32 +108,45 @@ bool EepromDataStorage::saveToFile(const QString &fileName)
     return false;
 }
 
+EepromDataStorage::FileContents EepromDataStorage::readFile(const QString &fileName) const
+{
+    FileContents contents;
+    QJsonObject object;
+    if (!CalibrationFile::read(fileName, &object, &contents.error))
+        return contents;
+    contents.udid = CalibrationFile::udid(object);
+    const QString mismatch = CalibrationFile::typeMismatch(object, *this);
+    if (!mismatch.isEmpty())
+        contents.skipped.append(mismatch);
+    contents.values = CalibrationFile::assignments(object, *this, &contents.skipped);
+    if (contents.values.isEmpty()) {
+        contents.error = QStringLiteral("The file holds none of this module's constants.");
+        if (!contents.skipped.isEmpty())
+            contents.error += QLatin1Char('\n') + contents.skipped.join(QLatin1Char('\n'));
+    }
+    return contents;
+}
+
 QVariantMap EepromDataStorage::inspectFile(const QString &fileName) const
 {
-    QJsonObject object;
-    QString error;
-    QList<CalibrationFile::Assignment> values;
-    if (CalibrationFile::read(fileName, &object, &error))
-        CalibrationFile::assignments(object, *this, &values, &error);
-    const QString fileUdid = CalibrationFile::udid(object);
-    return {{QStringLiteral("error"), error},
-            {QStringLiteral("udid"), fileUdid},
-            {QStringLiteral("udidDiffers"), error.isEmpty() && fileUdid != m_udid}};
+    const FileContents contents = readFile(fileName);
+    return {{QStringLiteral("error"), contents.error},
+            {QStringLiteral("udid"), contents.udid},
+            {QStringLiteral("udidDiffers"), contents.error.isEmpty() && contents.udid != m_udid},
+            {QStringLiteral("skipped"), contents.error.isEmpty() ? contents.skipped : QStringList()},
+            {QStringLiteral("loadable"), int(contents.values.size())}};
 }
 
 bool EepromDataStorage::loadFromFile(const QString &fileName)
 {
     if (fileName.isEmpty())
         return false;
-    QJsonObject object;
-    QString error;
-    QList<CalibrationFile::Assignment> values;
-    if (!CalibrationFile::read(fileName, &object, &error) ||
-        !CalibrationFile::assignments(object, *this, &values, &error)) {
-        emit fileError(error);
+    const FileContents contents = readFile(fileName);
+    if (!contents.error.isEmpty()) {
+        emit fileError(contents.error);
         return false;
     }
-    for (const CalibrationFile::Assignment &value : values)
+    for (const CalibrationFile::Assignment &value : contents.values)
         getByName(value.first)->setValue(value.second);
     emit updated();
     return true;

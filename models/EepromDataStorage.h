@@ -1,11 +1,13 @@
 #pragma once
 
+#include "CalibrationFile.h"
 #include "EepromDataItem.h"
 
 #include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVariantList>
 #include <QVariantMap>
@@ -45,11 +47,14 @@ public:
     /// False, with fileError(), when it could not be written.
     Q_INVOKABLE bool saveToFile(const QString &fileName);
     /// Checks a calibration file against this module without changing anything: a map with
-    /// "error" (empty when the file may be loaded), "udid" (the file's) and "udidDiffers".
+    /// "error" (empty when the file may be loaded), "udid" (the file's), "udidDiffers",
+    /// "skipped" (a line per entry that loading leaves out, the module type first when it
+    /// differs) and "loadable" (how many constants loading sets).
     Q_INVOKABLE QVariantMap inspectFile(const QString &fileName) const;
-    /// Loads a calibration file for this module type. A file that is unreadable, not a
-    /// calibration object, of another module type or with a value that is not a number changes
-    /// nothing and gives false with fileError().
+    /// Sets the constants the file and this module share and that hold numbers; a file of
+    /// another module type or with a bad entry sets the rest. A file that is unreadable, not a
+    /// calibration object or without one such constant changes nothing and gives false with
+    /// fileError().
     Q_INVOKABLE bool loadFromFile(const QString &fileName);
 
     /// The constants as values with the module's bus address under "address", for the worker.
@@ -65,6 +70,16 @@ signals:
     void fileError(const QString &message);
 
 private:
+    /// What a calibration file gives this module.
+    struct FileContents
+    {
+        QString error; ///< why nothing can be loaded; empty when `values` holds something
+        QString udid;  ///< the file's
+        QList<CalibrationFile::Assignment> values;
+        QStringList skipped;
+    };
+    FileContents readFile(const QString &fileName) const;
+
     QList<EepromDataItem *> m_items; ///< children, in insertion order
     QHash<QString, EepromDataItem *> m_byName;
     int m_type = -1;    ///< module-list device type

@@ -63,14 +63,20 @@ Popup {
         collapsedGroups = groups
     }
 
+    /// Loads a calibration file; first asks when it is another module's or some of its entries
+    /// cannot be loaded, saying which.
     function loadFile(path) {
+        message = ""
         var check = storage.inspectFile(path)
         if (check.error !== "") {
             fileErrorDialog.showError("ERROR!", check.error)
-        } else if (check.udidDiffers) {
-            udidDialog.path = path
-            udidDialog.fileUdid = check.udid
-            udidDialog.open()
+        } else if (check.udidDiffers || check.skipped.length > 0) {
+            loadDialog.path = path
+            loadDialog.fileUdid = check.udid
+            loadDialog.udidDiffers = check.udidDiffers
+            loadDialog.skipped = check.skipped
+            loadDialog.loadable = check.loadable
+            loadDialog.open()
         } else {
             storage.loadFromFile(path)
         }
@@ -96,7 +102,10 @@ Popup {
     }
     Connections {
         target: popup.storage
-        function onFileError(text) { fileErrorDialog.showError("ERROR!", text) }
+        function onFileError(text) {
+            popup.message = ""
+            fileErrorDialog.showError("ERROR!", text)
+        }
         function onUpdated() { popup.message = "Constants loaded from the file; \"Set data to device\" sends them." }
     }
 
@@ -130,11 +139,13 @@ Popup {
             }
             Button { text: "Close"; enabled: popup.pending === ""; onClicked: popup.close() }
         }
+        // Wraps rather than cuts: the UDID is read whole, to be compared with a file's.
         Label {
+            objectName: "eepromModuleHeader"
             Layout.fillWidth: true
             text: popup.moduleTitle + (popup.loaded ? "   " + popup.storage.typeString() + "   UDID " + popup.storage.udid() : "")
             color: Theme.textBlocked
-            elide: Text.ElideRight
+            wrapMode: Text.WrapAtWordBoundaryOrAnywhere
         }
         RowLayout {
             Layout.fillWidth: true
@@ -252,21 +263,29 @@ Popup {
         }
     }
     Dialog {
-        id: udidDialog
+        id: loadDialog
+        objectName: "eepromLoadQuestion"
         property string path: ""
         property string fileUdid: ""
+        property bool udidDiffers: false
+        property var skipped: []
+        property int loadable: 0
         title: "Another module's file"
         modal: true
         anchors.centerIn: Overlay.overlay
-        width: Math.min(Theme.s(700), popup.width)
+        width: Math.min(Theme.s(760), popup.width)
         standardButtons: Dialog.Yes | Dialog.Cancel
         onAccepted: popup.storage.loadFromFile(path)
         Label {
             width: parent.width
-            wrapMode: Text.Wrap
-            text: "The file was saved from the module with UDID " + (udidDialog.fileUdid || "(none)")
-                  + "; this module's UDID is " + (popup.loaded ? popup.storage.udid() : "") + ".\n\n"
-                  + "Load its constants into this module's editor anyway?"
+            wrapMode: Text.WrapAtWordBoundaryOrAnywhere
+            text: (loadDialog.udidDiffers
+                   ? "The file was saved from the module with UDID " + (loadDialog.fileUdid || "(none)")
+                     + "; this module's UDID is " + (popup.loaded ? popup.storage.udid() : "") + ".\n\n" : "")
+                  + (loadDialog.skipped.length > 0
+                     ? "Left out when loading:\n" + loadDialog.skipped.map(function (line) { return "\u2022 " + line }).join("\n")
+                       + "\n\nLoad the " + loadDialog.loadable + " constants the file and this module share into the editor?"
+                     : "Load its constants into this module's editor anyway?")
         }
     }
     ErrorDialog { id: fileErrorDialog }

@@ -61,6 +61,8 @@ private slots:
     void fileWrittenByHand();
     void badFileChangesNothing_data();
     void badFileChangesNothing();
+    void partialFileLoadsWhatTheModuleShares_data();
+    void partialFileLoadsWhatTheModuleShares();
     void otherModuleIdentity();
 };
 
@@ -236,12 +238,11 @@ void tst_EepromDataStorage::badFileChangesNothing_data()
     QTest::newRow("truncated") << head + R"("CurrentAdcCoeffs": [1, )" << QString("not a calibration file");
     QTest::newRow("not JSON") << QByteArray("Current_ADC = 1, 2") << QString("not a calibration file");
     QTest::newRow("array") << QByteArray("[1, 2]") << QString("not a calibration file");
-    QTest::newRow("other type") << QByteArray(R"({"DeviceType": "VT4SDM0", "CurrentAdcCoeffs": [1, 2]})")
-                                << QString("VT4SDM0 module");
-    QTest::newRow("no type") << QByteArray(R"({"CurrentAdcCoeffs": [1, 2]})") << QString("does not name");
-    QTest::newRow("three numbers") << head + R"("VoltageAdcCoeffs": [3, 4], "CurrentAdcCoeffs": [1, 2, 3]})"
-                                   << QString("CurrentAdcCoeffs");
+    // Nothing the two share: the file's only constant is bad, or this module has none of the file's.
     QTest::newRow("text in pair") << head + R"("CurrentDacCoeffs": ["1", 2]})" << QString("CurrentDacCoeffs");
+    QTest::newRow("thermometer's file")
+        << QByteArray(R"({"DeviceType": "VT4TDM0", "PressSensorCoeffs": [1, 2], "TempTable": [[1, 2]]})")
+        << QString("\"TempTable\" (this module has no such constant)");
     QTest::newRow("pulse width text") << head + R"("PulseWidth": "wide"})" << QString("PulseWidth");
     QTest::newRow("huge") << QByteArray("{\"DeviceType\": \"") + QByteArray(101 * 1024 * 1024, 'x') + "\"}"
                           << QString("larger than");
@@ -264,6 +265,51 @@ void tst_EepromDataStorage::badFileChangesNothing()
     QVERIFY2(errors.at(0).at(0).toString().contains(messagePart), qPrintable(errors.at(0).at(0).toString()));
     QCOMPARE(updated.count(), 0);
     QCOMPARE(storage.constants(), before);
+}
+
+void tst_EepromDataStorage::partialFileLoadsWhatTheModuleShares_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QStringList>("skipped");
+    QTest::addColumn<QStringList>("loaded");
+    const QByteArray head = R"({"DeviceType": "VT4SDM1", )";
+    QTest::newRow("other modification")
+        << QByteArray(R"({"DeviceType": "VT4SDM0", "CurrentAdcCoeffs": [1, 2], "leCmpRefDacCoeffs": [1, 2]})")
+        << QStringList{"The file holds the constants of a VT4SDM0 module; this module is a VT4SDM1."}
+        << QStringList{"Current_ADC", "Cmp_Ref_DAC"};
+    QTest::newRow("no type")
+        << QByteArray(R"({"CurrentAdcCoeffs": [1, 2]})")
+        << QStringList{"The file does not name its module type; this module is a VT4SDM1."}
+        << QStringList{"Current_ADC"};
+    QTest::newRow("three numbers")
+        << head + R"("VoltageAdcCoeffs": [1, 2], "CurrentAdcCoeffs": [1, 2, 3]})"
+        << QStringList{"\"CurrentAdcCoeffs\" is not a pair of numbers [first, second]"}
+        << QStringList{"Voltage_ADC"};
+    QTest::newRow("pulse width text")
+        << head + R"("PulseWidth": "wide", "CurrentDacCoeffs": [1, 2]})"
+        << QStringList{"\"PulseWidth\" is not a number"} << QStringList{"Current_DAC"};
+}
+
+void tst_EepromDataStorage::partialFileLoadsWhatTheModuleShares()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QStringList, skipped);
+    QFETCH(QStringList, loaded);
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, content);
+    EepromDataStorage storage;
+    storage.initialize(moduleConstants(1, "VT4SDM1"));
+    QVariantMap expected = storage.constants();
+    for (const QString &name : loaded)
+        expected.insert(name, pair(1, 2));
+    const QVariantMap inspection = storage.inspectFile(path);
+    QCOMPARE(inspection.value("error").toString(), QString());
+    QCOMPARE(inspection.value("skipped").toStringList(), skipped);
+    QCOMPARE(inspection.value("loadable").toInt(), loaded.size());
+    QSignalSpy updated(&storage, &EepromDataStorage::updated);
+    QVERIFY(storage.loadFromFile(path));
+    QCOMPARE(updated.count(), 1);
+    QCOMPARE(storage.constants(), expected);
 }
 
 void tst_EepromDataStorage::otherModuleIdentity()
