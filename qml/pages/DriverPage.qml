@@ -5,6 +5,7 @@ import QtCharts
 import MyWorker 1.0
 import VantrelTheme
 import "../controls"
+import "../logic/ModuleKinds.js" as ModuleKinds
 import "../logic/NumberText.js" as NumberText
 
 // One module of the active channel: its parameter panel and a live trace of its main reading.
@@ -23,6 +24,8 @@ BasePage {
     property var reading: undefined
     property alias hasReading: staleMark.hasValue
     property bool latched: false
+    /// The module's last read failed: its panel values are the last known, not readings.
+    property bool faulted: false
 
     function activate() {
         Worker.initializeGUI(mode)
@@ -45,6 +48,7 @@ BasePage {
         var row = rowOfChannel()
         reading = row < 0 ? undefined : DataModel.data(row, readingKey)
         latched = row >= 0 && DataModel.data(row, "latched") === true
+        faulted = row >= 0 && ModuleKinds.lampKind(DataModel.data(row, "status")) === "fault"
     }
 
     Connections {
@@ -68,6 +72,8 @@ BasePage {
                 Layout.fillWidth: true
                 Layout.fillHeight: true
                 model: DataModel.driverModel
+                hasReading: !page.faulted
+                stale: staleMark.stale
                 onParameterEdited: function (name, value) { Worker.setParameter(Worker.settings.activeChannel, name, value) }
             }
         }
