@@ -8,19 +8,21 @@ constexpr int Decimals = 6;
 const QByteArray LineEnd = QByteArrayLiteral("\r\n");
 const QByteArray Tab = QByteArrayLiteral("\t");
 
-void appendPoint(QByteArray &text, const QPointF &point)
+void appendPoint(QByteArray &text, const QList<QPointF> &points, const QList<bool> &latched, int row)
 {
-    text += QByteArray::number(point.x(), 'f', Decimals);
+    text += QByteArray::number(points.at(row).x(), 'f', Decimals);
     text += Tab;
-    text += QByteArray::number(point.y(), 'f', Decimals);
+    text += QByteArray::number(points.at(row).y(), 'f', Decimals);
+    if (!latched.isEmpty())
+        text += Tab + QByteArray(latched.value(row) ? "1" : "0");
 }
 } // namespace
 
-QByteArray SeriesExporter::oneSeries(const QList<QPointF> &points)
+QByteArray SeriesExporter::oneSeries(const QList<QPointF> &points, const QList<bool> &latched)
 {
     QByteArray text;
-    for (const QPointF &point : points) {
-        appendPoint(text, point);
+    for (int row = 0; row < points.size(); ++row) {
+        appendPoint(text, points, latched, row);
         text += LineEnd;
     }
     return text;
@@ -36,10 +38,12 @@ QByteArray SeriesExporter::multipleSeries(const QList<Column> &columns)
     for (int row = 0; row < rows; ++row) {
         for (const Column &column : columns) {
             if (row < column.points.size()) {
-                appendPoint(text, column.points.at(row));
+                appendPoint(text, column.points, column.latched, row);
                 text += Tab;
             } else {
                 text += QByteArrayLiteral("---\t---\t");
+                if (!column.latched.isEmpty())
+                    text += QByteArrayLiteral("---\t");
             }
         }
         text += LineEnd;

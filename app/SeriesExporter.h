@@ -18,9 +18,10 @@ public:
     {
         QString name;
         QList<QPointF> points;
+        QList<bool> latched{}; ///< empty, or one per point: written as a third value, 1 for latched
     };
 
-    static QByteArray oneSeries(const QList<QPointF> &points);
+    static QByteArray oneSeries(const QList<QPointF> &points, const QList<bool> &latched = {});
     /// Rows up to the longest column; a column without a point i writes "---\t---\t" in row i.
     static QByteArray multipleSeries(const QList<Column> &columns);
 

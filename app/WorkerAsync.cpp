@@ -4,12 +4,14 @@
 #include "CalibrationPair.h"
 #include "ChartRangeFitter.h"
 #include "ConnectionMonitor.h"
+#include "CountRateFloor.h"
 #include "DataProviderList.h"
 #include "DriverDataModel.h"
 #include "EepromDataModel.h"
 #include "EepromDataStorage.h"
 #include "FuzzyCompare.h"
 #include "LatchReset.h"
+#include "LatchedPoints.h"
 #include "MyChartRect.h"
 #include "PresetFile.h"
 #include "ReadingValidity.h"
@@ -44,6 +46,11 @@ constexpr int SingleChannelPollMs = 500;
 const QString ErrorTitle = QStringLiteral("ERROR!"); ///< title of the file operations' messages
 const QString ConnectedText = QStringLiteral("Connected!!!");
 const QString NotAnsweringText = QStringLiteral("The crate does not answer");
+
+bool latchedReading(const QVariantHash &data)
+{
+    return data.value(QLatin1String(ReadingValidity::LatchedKey)).toBool();
+}
 constexpr double BarInset = 0.05;                    ///< gap on each side of a histogram bar, in bin widths
 
 /// The module-list type of a type string; the later models are tested first.
@@ -169,6 +176,7 @@ WorkerAsync::WorkerAsync()
     connectWorker();
     EepromDataModel::instance()->setStorage(m_eepromStorage);
     m_reconnectCheck = new ReconnectSettingsCheck(this);
+    m_latchedPoints = new LatchedPoints(this);
     connect(m_reconnectCheck, &ReconnectSettingsCheck::settingsChanged, this,
             [this](const QString &text) { emit sendMessage(QStringLiteral("Settings lost"), text); });
 
@@ -540,15 +548,22 @@ QStringList WorkerAsync::traceNames() const
 void WorkerAsync::saveDescribedSeries(const QVariantList &seriesList, const QString &xTitle,
                                       const QString &yTitle, const QString &fileName)
 {
-    const QList<SeriesExporter::Column> columns = SeriesExporter::columnsOf(seriesList);
+    QList<SeriesExporter::Column> columns = SeriesExporter::columnsOf(seriesList);
     if (SeriesExporter::longest(columns) == 0)
         return;
+    const QByteArray latchedNote = m_latchedPoints->measure(columns, seriesList) ? LatchedPoints::HeaderNote : "";
     QStringList names;
     for (const SeriesExporter::Column &column : columns)
         names << column.name;
-    const QByteArray data = columns.size() == 1 ? SeriesExporter::oneSeries(columns.first().points)
-                                                : SeriesExporter::multipleSeries(columns);
-    writeUserFile(fileName, describedRun(names, xTitle, yTitle).text() + data);
+    const QByteArray data = columns.size() == 1
+                                ? SeriesExporter::oneSeries(columns.first().points, columns.first().latched)
+                                : SeriesExporter::multipleSeries(columns);
+    writeUserFile(fileName, describedRun(names, xTitle, yTitle).text() + latchedNote + data);
+}
+
+QList<bool> WorkerAsync::latchedFlags(const QXYSeries *series, const QList<QPointF> &points) const
+{
+    return m_latchedPoints->flags(series, points);
 }
 
 void WorkerAsync::startTraceLog(const QString &fileName, const QString &xTitle, const QString &yTitle)
@@ -681,7 +696,8 @@ void WorkerAsync::plotValues(int address, const QVariantHash &data)
     case WorkerModeCpsVersTime:
         if (data.contains(cps))
             appendToTrace(seriesNamed(QStringLiteral("SSPD %1").arg(address)), nowMs,
-                          qMax(LeastCountRate, data.value(cps).toDouble()), true);
+                          qMax(LeastCountRate, data.value(cps).toDouble()), true,
+                          latchedReading(data));
         break;
     case WorkerModeTemperatureSingleMode:
     case WorkerModeTemperatureVersTime:
@@ -695,7 +711,8 @@ void WorkerAsync::plotValues(int address, const QVariantHash &data)
             setStatusText(QStringLiteral("X: %1 %2\r\nY: %3 cps")
                               .arg(microAmps, 0, 'f', 1)
                               .arg(MicroAmpere, countRateText(data.value(cps).toDouble())));
-            appendToTrace(lastSeries(), microAmps, qMax(LeastCountRate, data.value(cps).toDouble()), false);
+            appendToTrace(lastSeries(), microAmps, qMax(LeastCountRate, data.value(cps).toDouble()), false,
+                          latchedReading(data));
         }
         break;
     case WorkerModeCpsVersTrigger:
@@ -704,7 +721,8 @@ void WorkerAsync::plotValues(int address, const QVariantHash &data)
             setStatusText(QStringLiteral("X: %1 mV\r\nY: %2 cps")
                               .arg(milliVolts, 0, 'f', 1)
                               .arg(countRateText(data.value(cps).toDouble())));
-            appendToTrace(lastSeries(), milliVolts, qMax(LeastCountRate, data.value(cps).toDouble()), false);
+            appendToTrace(lastSeries(), milliVolts, qMax(LeastCountRate, data.value(cps).toDouble()), false,
+                          latchedReading(data));
         }
         break;
     case WorkerModeIVCurves:
@@ -810,12 +828,14 @@ QXYSeries *WorkerAsync::lastSeries() const
     return series.isEmpty() ? nullptr : qobject_cast<QXYSeries *>(series.last());
 }
 
-void WorkerAsync::appendToTrace(QXYSeries *series, double x, double y, bool capped)
+void WorkerAsync::appendToTrace(QXYSeries *series, double x, double y, bool capped, bool latched)
 {
+    static_assert(LeastCountRate == CountRateFloor::Drawn, "files read the drawn zero back as 0");
     // A NaN or infinite point would be dropped by the chart and break the point count.
     if (!series || !qIsFinite(x) || !qIsFinite(y))
         return;
-    m_traceLog->append(series->name(), x, y);
+    m_latchedPoints->note(series, QPointF(x, y), latched);
+    m_traceLog->append(series->name(), x, CountRateFloor::measured(y));
     if (m_plotPaused) {
         m_pausedPoints.hold(series, QPointF(x, y), capped ? SeriesPointLimit : 0);
         return;

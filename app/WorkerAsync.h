@@ -18,6 +18,7 @@
 class DataProviderList;
 class EepromDataStorage;
 class LatchReset;
+class LatchedPoints;
 class ReconnectSettingsCheck;
 class MyChartRect;
 class QAreaSeries;
@@ -160,6 +161,8 @@ public:
     void setPlotPaused(bool paused);
     /// Every point `series` has taken, those a paused view holds back included.
     QList<QPointF> pointsTaken(const QXYSeries *series) const { return m_pausedPoints.withHeld(series); }
+    /// For each of `points` of `series`: it was taken while the detector was latched.
+    QList<bool> latchedFlags(const QXYSeries *series, const QList<QPointF> &points) const;
     TraceLogger *traceLog() const { return m_traceLog; }
     /// The chart range of `mode`, made on first use.
     MyChartRect *chartRect(WorkerMode mode);
@@ -261,7 +264,7 @@ private:
     QList<int> addressesOfSeries(const QString &prefix) const;
     QXYSeries *seriesNamed(const QString &name) const;
     QXYSeries *lastSeries() const;
-    void appendToTrace(QXYSeries *series, double x, double y, bool capped);
+    void appendToTrace(QXYSeries *series, double x, double y, bool capped, bool latched = false);
     void plotValues(int address, const QVariantHash &data);
     /// Raises the bar of the bin `cps` falls in; builds the bars first when there are none.
     void addToHistogram(double cps);
@@ -302,6 +305,7 @@ private:
     int m_connectionState = 0;
     QString m_connectionText;
     ReconnectSettingsCheck *m_reconnectCheck = nullptr; ///< child
+    LatchedPoints *m_latchedPoints = nullptr;           ///< child
     const QString m_version = QStringLiteral("1.3.1");
     const bool m_isRaspberryPi = false;
 };

@@ -1,5 +1,6 @@
 #include "AutomationRun.h"
 #include "AutomationArguments.h"
+#include "CountRateFloor.h"
 #include "DataProviderList.h"
 #include "DriverDataModel.h"
 #include "ModuleKinds.h"
@@ -265,12 +266,19 @@ AutomationReply AutomationRun::series() const
             continue;
         QJsonArray xs;
         QJsonArray ys;
-        for (const QPointF &point : m_facade->pointsTaken(series)) {
+        QJsonArray latched;
+        // The measured values: a count rate of 0 is drawn at the chart's log floor, but is 0.
+        const QList<QPointF> points = m_facade->pointsTaken(series);
+        for (const QPointF &point : points) {
             xs.append(point.x());
-            ys.append(point.y());
+            ys.append(CountRateFloor::measured(point.y()));
         }
-        list.append(QJsonObject{
-            {QStringLiteral("name"), series->name()}, {QStringLiteral("x"), xs}, {QStringLiteral("y"), ys}});
+        for (bool mark : m_facade->latchedFlags(series, points))
+            latched.append(mark);
+        list.append(QJsonObject{{QStringLiteral("name"), series->name()},
+                                {QStringLiteral("x"), xs},
+                                {QStringLiteral("y"), ys},
+                                {QStringLiteral("latched"), latched}});
     }
     return AutomationReply::success(QJsonObject{
         {QStringLiteral("mode"), modeName(m_mode)},

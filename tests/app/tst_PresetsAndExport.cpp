@@ -68,6 +68,7 @@ private slots:
     void failedSavesKeepTheOldFile();
     void presetsRoundTripThroughTheCrate();
     void pausedViewCatchesUpWhileTheLogKeepsEveryPoint();
+    void describedExportCarriesMeasuredZerosAndLatchedMarks();
 
 private:
     QTemporaryDir m_dir;
@@ -371,6 +372,44 @@ void tst_PresetsAndExport::pausedViewCatchesUpWhileTheLogKeepsEveryPoint()
     const QByteArray text = readAll(described);
     QVERIFY(text.startsWith(lines.at(0) + '\n' + lines.at(1) + '\n'));
     QVERIFY(text.endsWith("\t40.000000\r\n") && !text.contains("columns"));
+}
+
+void tst_PresetsAndExport::describedExportCarriesMeasuredZerosAndLatchedMarks()
+{
+    WorkerAsync *facade = WorkerAsync::instance();
+    facade->dataList()->appendItem(sspdItem(3, false));
+    facade->dataList()->appendItem(sspdItem(4, false));
+    QLineSeries latched;
+    latched.setName("SSPD 3");
+    QLineSeries dark;
+    dark.setName("SSPD 4");
+    facade->settings()->setSeries({&latched, &dark});
+    facade->activateMode(WorkerAsync::WorkerModeCpsVersTime);
+    // Channel 3 latched then counting; channel 4 counting nothing.
+    const QList<std::tuple<int, double, bool>> reports{{3, 0.0, true}, {3, 5.0, false}, {4, 0.0, false}};
+    for (const auto &[address, cps, isLatched] : reports) {
+        const QVariantHash values{{"cps", cps}, {"latched", isLatched}};
+        QMetaObject::invokeMethod(facade, "updateData", Q_ARG(int, address), Q_ARG(QVariantHash, values));
+    }
+    QCOMPARE(latched.at(0).y(), WorkerAsync::LeastCountRate); // the drawing keeps its log floor
+    QCOMPARE(facade->latchedFlags(&latched, latched.points()), (QList<bool>{true, false}));
+
+    const QString described = m_dir.filePath("zeros.txt");
+    facade->saveDescribedSeries({QVariant::fromValue<QObject *>(&latched), QVariant::fromValue<QObject *>(&dark)},
+                                "Time, hh:mm:ss", "Counts, cps", described);
+    const QList<QByteArray> lines = readAll(described).split('\n');
+    QVERIFY(lines.contains("# latched: the third value of a point, 1 where the detector was latched (it "
+                           "counted nothing)\r"));
+    const QByteArray first = lines.at(lines.size() - 3);
+    const QByteArray second = lines.at(lines.size() - 2);
+    const QByteArray x = QByteArray::number(dark.at(0).x(), 'f', 6);
+    QVERIFY2(first.endsWith("\t0.000000\t1\t" + x + "\t0.000000\t\r"), first.constData());
+    QVERIFY2(second.endsWith("\t5.000000\t0\t---\t---\t\r"), second.constData());
+
+    // The plain format keeps its rule: what the chart holds.
+    const QString plain = m_dir.filePath("plain.txt");
+    facade->saveSeries(&dark, plain);
+    QCOMPARE(readAll(plain), x + "\t0.000010\r\n");
 }
 
 QTEST_MAIN(tst_PresetsAndExport)

@@ -346,6 +346,7 @@ void tst_AutomationServer::traceRunsAndGivesItsSeries()
     QCOMPARE(series.value("name").toString(), QString("SSPD 1"));
     QVERIFY(series.value("x").toArray().size() >= 3);
     QCOMPARE(series.value("y").toArray().size(), series.value("x").toArray().size());
+    QCOMPARE(series.value("latched").toArray().size(), series.value("x").toArray().size());
     QVERIFY(series.value("y").toArray().first().toDouble() > 0);
 }
 
