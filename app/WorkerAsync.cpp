@@ -551,7 +551,8 @@ void WorkerAsync::saveDescribedSeries(const QVariantList &seriesList, const QStr
     QList<SeriesExporter::Column> columns = SeriesExporter::columnsOf(seriesList);
     if (SeriesExporter::longest(columns) == 0)
         return;
-    const QByteArray latchedNote = m_latchedPoints->measure(columns, seriesList) ? LatchedPoints::HeaderNote : "";
+    const QByteArray latchedNote =
+        m_latchedPoints->measure(columns, seriesList) ? LatchedPoints::HeaderNote : "";
     QStringList names;
     for (const SeriesExporter::Column &column : columns)
         names << column.name;

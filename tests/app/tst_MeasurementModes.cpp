@@ -192,8 +192,10 @@ void tst_MeasurementModes::firstRateAfterTimeConstantChangeIsTakenWithTheNewCons
     // than one new window is no rate, the next is a rate at the new constant.
     facade->activateMode(WorkerAsync::WorkerModeNoAction);
     QList<QVariant> rates;
-    connect(facade->worker(), &WorkerProcess::dataReady, this,
-            [&](int address, const QVariantHash &data) { if (address == 1) rates << data.value("cps"); });
+    connect(facade->worker(), &WorkerProcess::dataReady, this, [&](int address, const QVariantHash &data) {
+        if (address == 1)
+            rates << data.value("cps");
+    });
     facade->setParameter(1, QStringLiteral("time_const"), 2.0);
     facade->settings()->setActiveChannel(1);
     facade->activateMode(WorkerAsync::WorkerModeSspdSingleChannel);

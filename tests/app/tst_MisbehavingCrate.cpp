@@ -214,7 +214,8 @@ void tst_MisbehavingCrate::settingsLostInAPowerCycleAreNamed()
     QVERIFY(messages.wait(3 * ConnectWaitMs));
     QCOMPARE(messages.first().at(0).toString(), QStringLiteral("Settings lost"));
     const QString text = messages.first().at(1).toString();
-    QVERIFY2(text.startsWith(QStringLiteral("Module 1 came back with other settings: bias 12.0 \u03BCA \u2192 0.0 \u03BCA")),
+    QVERIFY2(text.startsWith(QStringLiteral(
+                 "Module 1 came back with other settings: bias 12.0 \u03BCA \u2192 0.0 \u03BCA")),
              qPrintable(text));
     QVERIFY2(!text.contains(QStringLiteral("Module 2 ")), qPrintable(text));
     QVERIFY(facade->statusText().startsWith(QStringLiteral("Module 1 came back")));

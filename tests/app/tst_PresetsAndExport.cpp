@@ -395,8 +395,9 @@ void tst_PresetsAndExport::describedExportCarriesMeasuredZerosAndLatchedMarks()
     QCOMPARE(facade->latchedFlags(&latched, latched.points()), (QList<bool>{true, false}));
 
     const QString described = m_dir.filePath("zeros.txt");
-    facade->saveDescribedSeries({QVariant::fromValue<QObject *>(&latched), QVariant::fromValue<QObject *>(&dark)},
-                                "Time, hh:mm:ss", "Counts, cps", described);
+    facade->saveDescribedSeries(
+        {QVariant::fromValue<QObject *>(&latched), QVariant::fromValue<QObject *>(&dark)}, "Time, hh:mm:ss",
+        "Counts, cps", described);
     const QList<QByteArray> lines = readAll(described).split('\n');
     QVERIFY(lines.contains("# latched: the third value of a point, 1 where the detector was latched (it "
                            "counted nothing)\r"));
