@@ -1,11 +1,14 @@
 #include "ChartSvgWriter.h"
 #include "AtomicFileWriter.h"
+#include "TraceClipper.h"
 
 #include <QAreaSeries>
 #include <QBuffer>
 #include <QChart>
+#include <QDateTime>
 #include <QDateTimeAxis>
 #include <QGraphicsScene>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QLogValueAxis>
 #include <QPainter>
@@ -31,6 +34,23 @@ double niceInterval(double span)
     return 10.0 * decade;
 }
 
+/// An axis limit as a number: ms since the epoch for a time.
+double limitValue(const QVariant &limit)
+{
+    if (limit.metaType().id() == QMetaType::QDateTime)
+        return double(limit.toDateTime().toMSecsSinceEpoch());
+    bool ok = false;
+    const double value = limit.toDouble(&ok);
+    return ok ? value : qQNaN();
+}
+
+/// The limits "<key>Min" and "<key>Max" of the axis named `key` ("X" or "Y"); NaN when absent.
+std::pair<double, double> limits(const QVariantMap &chart, const QString &key)
+{
+    return {limitValue(chart.value(key.toLower() + QStringLiteral("Min"))),
+            limitValue(chart.value(key.toLower() + QStringLiteral("Max")))};
+}
+
 QAbstractAxis *axisFor(const QVariantMap &chart, Qt::Orientation orientation)
 {
     const bool horizontal = orientation == Qt::Horizontal;
@@ -51,10 +71,14 @@ QAbstractAxis *axisFor(const QVariantMap &chart, Qt::Orientation orientation)
         axis = linear;
     }
     axis->setTitleText(chart.value(key.toLower() + QStringLiteral("Title")).toString());
-    const QVariant min = chart.value(key.toLower() + QStringLiteral("Min"));
-    const QVariant max = chart.value(key.toLower() + QStringLiteral("Max"));
-    if (min.isValid() && max.isValid())
-        axis->setRange(min, max);
+    if (const auto [min, max] = limits(chart, key); min < max) {
+        // A time axis takes times, not numbers: given ms, it would keep the span of every point.
+        if (auto *time = qobject_cast<QDateTimeAxis *>(axis))
+            time->setRange(QDateTime::fromMSecsSinceEpoch(qint64(min)),
+                           QDateTime::fromMSecsSinceEpoch(qint64(max)));
+        else
+            axis->setRange(min, max);
+    }
     // Round ticks, as on the page, rather than a fixed count at odd values.
     if (auto *linear = qobject_cast<QValueAxis *>(axis); linear && linear->max() > linear->min()) {
         linear->setTickAnchor(0);
@@ -64,42 +88,68 @@ QAbstractAxis *axisFor(const QVariantMap &chart, Qt::Orientation orientation)
     return axis;
 }
 
-/// A copy of the page's series `source` in the look of `drawn` (the series the page draws for
-/// it), owned by the caller; null for anything else.
-QAbstractSeries *copyOf(const QObject *source, const QObject *drawn)
+/// The look of a line or scatter series `from`, given to `to`.
+void copyLook(const QXYSeries &from, QXYSeries &to)
+{
+    to.setName(from.name());
+    to.setPen(from.pen());
+    to.setColor(from.color());
+    to.setOpacity(from.opacity());
+    if (const auto *scatter = qobject_cast<const QScatterSeries *>(&from)) {
+        auto &markers = static_cast<QScatterSeries &>(to);
+        markers.setMarkerSize(scatter->markerSize());
+        markers.setMarkerShape(scatter->markerShape());
+        markers.setBorderColor(scatter->borderColor());
+    }
+}
+
+/// Copies of the page's series `source`, in the look of `drawn` (the series the page draws for
+/// it), cut to the frame: one series for markers or an area, one per visible part of a line.
+/// The first stands for the source in the legend, even when nothing of it is inside. Owned by
+/// the caller; none for a hidden series or anything else.
+QList<QAbstractSeries *> copiesOf(const QObject *source, const QObject *drawn, const TraceClipper &clipper)
 {
     if (const auto *area = qobject_cast<const QAreaSeries *>(source)) {
         if (!area->isVisible() || !area->upperSeries())
-            return nullptr;
+            return {};
+        const QList<QPointF> outline = clipper.pressedInside(area->upperSeries()->points());
         auto *upper = new QLineSeries;
-        upper->replace(area->upperSeries()->points());
-        auto *copy = new QAreaSeries(upper);
+        upper->replace(outline);
+        // The base line at zero, or at the frame's edge where zero is outside or on a log axis.
+        auto *lower = new QLineSeries;
+        if (!outline.isEmpty()) {
+            lower->replace(
+                clipper.pressedInside({QPointF(outline.first().x(), 0), QPointF(outline.last().x(), 0)}));
+        }
+        auto *copy = new QAreaSeries(upper, lower);
         upper->setParent(copy);
+        lower->setParent(copy);
         copy->setName(area->name());
         copy->setBrush(area->brush());
         copy->setPen(area->pen());
-        return copy;
+        return {copy};
     }
     const auto *points = qobject_cast<const QXYSeries *>(source);
-    const auto *xy = qobject_cast<const QXYSeries *>(drawn ? drawn : source);
-    if (!points || !xy || !xy->isVisible())
-        return nullptr;
-    QXYSeries *copy = nullptr;
-    if (const auto *scatter = qobject_cast<const QScatterSeries *>(xy)) {
+    const auto *look = qobject_cast<const QXYSeries *>(drawn ? drawn : source);
+    if (!points || !look || !look->isVisible())
+        return {};
+    if (qobject_cast<const QScatterSeries *>(look)) {
         auto *markers = new QScatterSeries;
-        markers->setMarkerSize(scatter->markerSize());
-        markers->setMarkerShape(scatter->markerShape());
-        markers->setBorderColor(scatter->borderColor());
-        copy = markers;
-    } else {
-        copy = new QLineSeries;
+        copyLook(*look, *markers);
+        markers->replace(clipper.pointsInside(points->points()));
+        return {markers};
     }
-    copy->setName(xy->name());
-    copy->setPen(xy->pen());
-    copy->setColor(xy->color());
-    copy->setOpacity(xy->opacity());
-    copy->replace(points->points());
-    return copy;
+    QList<QList<QPointF>> parts = clipper.lineParts(points->points());
+    if (parts.isEmpty())
+        parts.append(QList<QPointF>());
+    QList<QAbstractSeries *> copies;
+    for (const QList<QPointF> &part : std::as_const(parts)) {
+        auto *line = new QLineSeries;
+        copyLook(*look, *line);
+        line->replace(part);
+        copies.append(line);
+    }
+    return copies;
 }
 } // namespace
 
@@ -119,21 +169,30 @@ QByteArray ChartSvgWriter::render(const QVariantMap &chart)
     auto *plot = new QChart;
     scene.addItem(plot);
     plot->setAnimationOptions(QChart::NoAnimation);
-    plot->legend()->setVisible(false);
+    plot->legend()->setAlignment(Qt::AlignTop);
     QAbstractAxis *axisX = axisFor(chart, Qt::Horizontal);
     QAbstractAxis *axisY = axisFor(chart, Qt::Vertical);
     plot->addAxis(axisX, Qt::AlignBottom);
     plot->addAxis(axisY, Qt::AlignLeft);
     const QVariantList sources = chart.value(QStringLiteral("series")).toList();
     const QVariantList drawnList = chart.value(QStringLiteral("drawn")).toList();
+    const auto [minX, maxX] = limits(chart, QStringLiteral("X"));
+    const auto [minY, maxY] = limits(chart, QStringLiteral("Y"));
+    const TraceClipper clipper(minX, maxX, minY, maxY, qobject_cast<QLogValueAxis *>(axisX) != nullptr,
+                               qobject_cast<QLogValueAxis *>(axisY) != nullptr);
     for (int i = 0; i < sources.size(); ++i) {
         const QObject *drawn = i < drawnList.size() ? drawnList.at(i).value<QObject *>() : nullptr;
-        QAbstractSeries *series = copyOf(sources.at(i).value<QObject *>(), drawn);
-        if (!series)
-            continue;
-        plot->addSeries(series);
-        series->attachAxis(axisX);
-        series->attachAxis(axisY);
+        const QList<QAbstractSeries *> copies = copiesOf(sources.at(i).value<QObject *>(), drawn, clipper);
+        for (QAbstractSeries *series : copies) {
+            plot->addSeries(series);
+            series->attachAxis(axisX);
+            series->attachAxis(axisY);
+            // One legend entry per trace, however many parts it was cut into.
+            if (series != copies.first()) {
+                for (QLegendMarker *marker : plot->legend()->markers(series))
+                    marker->setVisible(false);
+            }
+        }
     }
     plot->setGeometry(QRectF(QPointF(0, 0), drawn));
     scene.setSceneRect(plot->geometry());

@@ -6,7 +6,8 @@
 
 /// Saves a chart page's plot as an SVG drawing for reports and papers: the traces are drawn
 /// again as vectors with Qt Charts, on the axes the page shows (same ranges, titles, linear or
-/// logarithmic scale, time of day). Stateless; QML reaches it as the singleton "ChartSvgWriter".
+/// logarithmic scale, time of day), cut to the plot frame, under a legend of the traces.
+/// Stateless; QML reaches it as the singleton "ChartSvgWriter".
 class ChartSvgWriter : public QObject
 {
     Q_OBJECT
@@ -16,8 +17,9 @@ public:
     /// Writes the drawing to `fileName` in one piece (an existing file stays whole on failure).
     /// `chart` holds "series" (the page's QXYSeries or QAreaSeries with every point), "drawn"
     /// (the series the page draws for each, whose look is copied; hidden ones are left out),
-    /// "xTitle", "yTitle", "xMin", "xMax", "yMin", "yMax", "logX", "logY", "timeAxis" (x in ms
-    /// since the epoch), "width" and "height" (pixels). Empty on success, else the text to show.
+    /// "xTitle", "yTitle", "xMin", "xMax", "yMin", "yMax" (on a time axis ms since the epoch or
+    /// date-times), "logX", "logY", "timeAxis" (x in ms since the epoch), "width" and "height"
+    /// (pixels). Empty on success, else the text to show.
     Q_INVOKABLE QString write(const QString &fileName, const QVariantMap &chart) const;
 
     /// The SVG document of `chart`, as write() saves it.

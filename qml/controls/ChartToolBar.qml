@@ -103,7 +103,7 @@ RowLayout {
         nameFilters: ["PNG image (*.png)"]
         onAccepted: {
             var path = Worker.urlToPath(selectedFile)
-            bar.widget.grabToImage(function (result) {
+            bar.widget.picture.grabToImage(function (result) {
                 if (!result.saveToFile(path))
                     Worker.sendErrorMessage("ERROR!", "Couldn't open file: " + path)
             })

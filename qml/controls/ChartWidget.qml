@@ -31,10 +31,13 @@ Item {
     /// The series drawn in the chart for each of seriesList: a thinned copy for a line series,
     /// the series itself otherwise.
     property var shownList: []
-    property int addedCount: 0         ///< picks the next colour
 
     /// A range chosen by zooming or panning ({x: {min, max}, y: {min, max}}); null follows `rect`.
     property var viewRange: null
+    /// Vertical limits the user typed ({min, max}); null follows `rect`. The zoom still wins.
+    property var fixedY: null
+    /// What a saved picture shows: the legend and the plot, without the tools.
+    readonly property Item picture: pictureArea
     /// Series of earlier runs, dimmed, kept until cleared.
     property var previousSeries: []
     /// The series drawn for each of previousSeries.
@@ -43,8 +46,8 @@ Item {
 
     readonly property real rectLeft: viewRange ? viewRange.x.min : rect ? rect.left : 0
     readonly property real rectRight: viewRange ? viewRange.x.max : rect ? rect.right : 1
-    readonly property real rectBottom: viewRange ? viewRange.y.min : rect ? rect.bottom : 0
-    readonly property real rectTop: viewRange ? viewRange.y.max : rect ? rect.top : 1
+    readonly property real rectBottom: viewRange ? viewRange.y.min : fixedY ? fixedY.min : rect ? rect.bottom : 0
+    readonly property real rectTop: viewRange ? viewRange.y.max : fixedY ? fixedY.max : rect ? rect.top : 1
     readonly property var linearX: padded ? ChartMath.padLinear(rectLeft, rectRight) : { "min": rectLeft, "max": rectRight }
     readonly property var linearY: padded ? ChartMath.padLinear(rectBottom, rectTop) : { "min": rectBottom, "max": rectTop }
     readonly property var logRangeX: ChartMath.logRange(rectLeft, rectRight)
@@ -59,8 +62,7 @@ Item {
     /// returns the one to fill.
     function addSeries(name, type) {
         var series = chart.createSeries(type, name, currentXAxis(), currentYAxis())
-        var color = ChartMath.seriesColor(addedCount)
-        addedCount += 1
+        var color = ChartMath.channelColor(name)
         series.color = color
         var trace = type === ChartView.SeriesTypeLine ? traceComponent.createObject(widget, { "name": name, "color": color }) : series
         if (type === ChartView.SeriesTypeScatter) {
@@ -99,7 +101,6 @@ Item {
         var shown = shownList
         seriesList = []
         shownList = []
-        addedCount = 0
         traces.forEach(function (s, i) { dropShown(s, shown[i]) })
     }
     /// Dims the series that hold points and keeps them as earlier runs; with `renew`, a fresh
@@ -121,18 +122,21 @@ Item {
                 shownList = shownList.concat([shown[i]])
             }
         })
+        var taken = previousSeries.map(function (s) { return s.name })
         keptTraces.forEach(function (trace, i) {
             if (renew)
                 addSeries(trace.name, keptShown[i].type)
-            dim(trace)
+            var name = ChartMath.previousName(trace.name, taken)
+            taken.push(name)
+            dim(trace, name)
             if (keptShown[i] !== trace)
-                dim(keptShown[i])
+                dim(keptShown[i], name)
         })
         previousSeries = previousSeries.concat(keptTraces)
         previousShown = previousShown.concat(keptShown)
     }
-    function dim(series) {
-        series.name = series.name + " (previous)"
+    function dim(series, name) {
+        series.name = name
         // Darker rather than translucent: OpenGL series ignore opacity.
         series.color = Qt.darker(series.color, dimmedDarker)
         if (series.borderColor !== undefined)
@@ -237,25 +241,14 @@ Item {
         anchors.fill: parent
         spacing: Theme.s(4)
 
-        ChartToolBar {
-            Layout.fillWidth: true
-            widget: widget
-        }
-
         RowLayout {
             Layout.fillWidth: true
-            spacing: Theme.s(8)
+            spacing: Theme.s(6)
 
-            Repeater {
-                model: widget.previousSeries.concat(widget.seriesList)
-                delegate: RowLayout {
-                    required property var modelData
-                    spacing: Theme.s(4)
-                    Rectangle { width: Theme.s(16); height: width; color: modelData.color }
-                    Label { text: modelData.name; font.pixelSize: Theme.smallText }
-                }
+            ChartToolBar {
+                Layout.fillWidth: true
+                widget: widget
             }
-            Item { Layout.fillWidth: true }
             Button {
                 text: "log X"
                 visible: widget.logXAllowed && !widget.timeAxis
@@ -272,136 +265,165 @@ Item {
             }
         }
 
-        Item {
+        // Opaque, so that a saved picture reads as the screen does.
+        Rectangle {
+            id: pictureArea
+            objectName: "chartPicture"
             Layout.fillWidth: true
             Layout.fillHeight: true
+            color: Theme.background
 
-        ChartView {
-            id: chart
-            anchors.fill: parent
-            theme: ChartView.ChartThemeDark
-            backgroundColor: Theme.background
-            plotAreaColor: Theme.background
-            backgroundRoundness: 0
-            antialiasing: false
-            legend.visible: false
-            animationOptions: ChartView.NoAnimation
-            margins.left: 0
-            margins.right: Theme.s(8)
-            margins.top: Theme.s(8)
-            margins.bottom: 0
+            ColumnLayout {
+                anchors.fill: parent
+                spacing: Theme.s(4)
 
-            ValueAxis {
-                id: valueX
-                visible: !widget.timeAxis && !widget.logX
-                // Ranges and intervals are set by applyRanges(), never by bindings.
-                min: 0
-                max: 1
-                tickInterval: 1
-                tickType: ValueAxis.TicksDynamic
-                tickAnchor: 0
-                minorTickCount: 3
-                labelFormat: ChartMath.labelFormat(min, max, tickInterval)
-                // A hidden axis keeps no title: its title would be drawn where the axis is not.
-                titleVisible: visible
-                titleText: visible ? widget.xTitle : ""
-                labelsFont.pixelSize: Theme.smallText
-                labelsColor: Theme.textIdle
-                titleFont.pixelSize: Theme.smallText
+                Flow {
+                    Layout.fillWidth: true
+                    spacing: Theme.s(8)
+
+                    Repeater {
+                        model: widget.previousSeries.concat(widget.seriesList)
+                        delegate: RowLayout {
+                            required property var modelData
+                            spacing: Theme.s(4)
+                            Rectangle { width: Theme.s(16); height: width; color: modelData.color }
+                            Label { text: modelData.name; font.pixelSize: Theme.smallText }
+                        }
+                    }
+                }
+
+                Item {
+                    Layout.fillWidth: true
+                    Layout.fillHeight: true
+
+                    ChartView {
+                        id: chart
+                        anchors.fill: parent
+                        theme: ChartView.ChartThemeDark
+                        backgroundColor: Theme.background
+                        plotAreaColor: Theme.background
+                        backgroundRoundness: 0
+                        antialiasing: false
+                        legend.visible: false
+                        animationOptions: ChartView.NoAnimation
+                        margins.left: 0
+                        margins.right: Theme.s(8)
+                        margins.top: Theme.s(8)
+                        margins.bottom: widget.timeAxis ? timeLabels.titleRoom : 0
+
+                        ValueAxis {
+                            id: valueX
+                            visible: !widget.timeAxis && !widget.logX
+                            // Ranges and intervals are set by applyRanges(), never by bindings.
+                            min: 0
+                            max: 1
+                            tickInterval: 1
+                            tickType: ValueAxis.TicksDynamic
+                            tickAnchor: 0
+                            minorTickCount: 3
+                            labelFormat: ChartMath.labelFormat(min, max, tickInterval)
+                            // A hidden axis keeps no title: its title would be drawn where the axis is not.
+                            titleVisible: visible
+                            titleText: visible ? widget.xTitle : ""
+                            labelsFont.pixelSize: Theme.smallText
+                            labelsColor: Theme.textIdle
+                            titleFont.pixelSize: Theme.smallText
+                        }
+                        LogValueAxis {
+                            id: logAxisX
+                            visible: !widget.timeAxis && widget.logX
+                            base: 10
+                            min: widget.logRangeX.min
+                            max: widget.logRangeX.max
+                            minorTickCount: 8
+                            labelFormat: "%.4g"
+                            // A hidden axis keeps no title: its title would be drawn where the axis is not.
+                            titleVisible: visible
+                            titleText: visible ? widget.xTitle : ""
+                            labelsFont.pixelSize: Theme.smallText
+                            labelsColor: Theme.textIdle
+                            titleFont.pixelSize: Theme.smallText
+                        }
+                        // Time in ms since the epoch, taken as it is, without padding. The grid follows round
+                        // times; the labels and the title are drawn by TimeAxisLabels, as this axis can only
+                        // print numbers, and its own labels stay transparent to keep their room.
+                        ValueAxis {
+                            id: timeX
+                            visible: widget.timeAxis
+                            // Ranges and intervals are set by applyRanges(), never by bindings.
+                            min: 0
+                            max: 1
+                            tickInterval: 1
+                            tickType: ValueAxis.TicksDynamic
+                            minorTickCount: 0
+                            labelFormat: "%.0f"
+                            labelsColor: "transparent"
+                            titleVisible: false
+                            labelsFont.pixelSize: Theme.smallText
+                            titleFont.pixelSize: Theme.smallText
+                        }
+                        ValueAxis {
+                            id: valueY
+                            visible: !widget.logY
+                            // Ranges and intervals are set by applyRanges(), never by bindings.
+                            min: 0
+                            max: 1
+                            tickInterval: 1
+                            tickType: ValueAxis.TicksDynamic
+                            tickAnchor: 0
+                            minorTickCount: 3
+                            labelFormat: ChartMath.labelFormat(min, max, tickInterval)
+                            titleVisible: visible
+                            titleText: visible ? widget.yTitle : ""
+                            labelsFont.pixelSize: Theme.smallText
+                            labelsColor: Theme.textIdle
+                            titleFont.pixelSize: Theme.smallText
+                        }
+                        LogValueAxis {
+                            id: logAxisY
+                            visible: widget.logY
+                            base: 10
+                            min: widget.logRangeY.min
+                            max: widget.logRangeY.max
+                            minorTickCount: 8
+                            labelFormat: "%.4g"
+                            titleVisible: visible
+                            titleText: visible ? widget.yTitle : ""
+                            labelsFont.pixelSize: Theme.smallText
+                            labelsColor: Theme.textIdle
+                            titleFont.pixelSize: Theme.smallText
+                        }
+                        LineSeries {
+                            id: linearDummy
+                            name: "dummy"
+                            axisX: widget.timeAxis ? timeX : valueX
+                            axisY: valueY
+                        }
+                        LineSeries {
+                            id: logDummy
+                            name: "dummy"
+                            axisX: widget.timeAxis ? timeX : logAxisX
+                            axisY: logAxisY
+                        }
+                        ChartZoomArea {
+                            chartView: chart
+                            widget: widget
+                        }
+                    }
+                    TimeAxisLabels {
+                        id: timeLabels
+                        anchors.fill: chart
+                        title: widget.xTitle
+                        visible: widget.timeAxis
+                        plotArea: chart.plotArea
+                        minMs: widget.rectLeft
+                        maxMs: widget.rectRight
+                        ticks: widget.timeTicks
+                        color: Theme.textIdle
+                        pixelSize: Theme.smallText
+                    }
+                }
             }
-            LogValueAxis {
-                id: logAxisX
-                visible: !widget.timeAxis && widget.logX
-                base: 10
-                min: widget.logRangeX.min
-                max: widget.logRangeX.max
-                minorTickCount: 8
-                labelFormat: "%.4g"
-                // A hidden axis keeps no title: its title would be drawn where the axis is not.
-                titleVisible: visible
-                titleText: visible ? widget.xTitle : ""
-                labelsFont.pixelSize: Theme.smallText
-                labelsColor: Theme.textIdle
-                titleFont.pixelSize: Theme.smallText
-            }
-            // Time in ms since the epoch, taken as it is, without padding. The grid follows round
-            // times; the labels are drawn by TimeAxisLabels, as this axis can only print numbers,
-            // and its own labels stay transparent to keep their room.
-            ValueAxis {
-                id: timeX
-                visible: widget.timeAxis
-                // Ranges and intervals are set by applyRanges(), never by bindings.
-                min: 0
-                max: 1
-                tickInterval: 1
-                tickType: ValueAxis.TicksDynamic
-                minorTickCount: 0
-                labelFormat: "%.0f"
-                labelsColor: "transparent"
-                // A hidden axis keeps no title: its title would be drawn where the axis is not.
-                titleVisible: visible
-                titleText: visible ? widget.xTitle : ""
-                labelsFont.pixelSize: Theme.smallText
-                titleFont.pixelSize: Theme.smallText
-            }
-            ValueAxis {
-                id: valueY
-                visible: !widget.logY
-                // Ranges and intervals are set by applyRanges(), never by bindings.
-                min: 0
-                max: 1
-                tickInterval: 1
-                tickType: ValueAxis.TicksDynamic
-                tickAnchor: 0
-                minorTickCount: 3
-                labelFormat: ChartMath.labelFormat(min, max, tickInterval)
-                titleVisible: visible
-                titleText: visible ? widget.yTitle : ""
-                labelsFont.pixelSize: Theme.smallText
-                labelsColor: Theme.textIdle
-                titleFont.pixelSize: Theme.smallText
-            }
-            LogValueAxis {
-                id: logAxisY
-                visible: widget.logY
-                base: 10
-                min: widget.logRangeY.min
-                max: widget.logRangeY.max
-                minorTickCount: 8
-                labelFormat: "%.4g"
-                titleVisible: visible
-                titleText: visible ? widget.yTitle : ""
-                labelsFont.pixelSize: Theme.smallText
-                labelsColor: Theme.textIdle
-                titleFont.pixelSize: Theme.smallText
-            }
-            LineSeries {
-                id: linearDummy
-                name: "dummy"
-                axisX: widget.timeAxis ? timeX : valueX
-                axisY: valueY
-            }
-            LineSeries {
-                id: logDummy
-                name: "dummy"
-                axisX: widget.timeAxis ? timeX : logAxisX
-                axisY: logAxisY
-            }
-            ChartZoomArea {
-                chartView: chart
-                widget: widget
-            }
-        }
-        TimeAxisLabels {
-            anchors.fill: chart
-            visible: widget.timeAxis
-            plotArea: chart.plotArea
-            minMs: widget.rectLeft
-            maxMs: widget.rectRight
-            ticks: widget.timeTicks
-            color: Theme.textIdle
-            pixelSize: Theme.smallText
-        }
         }
     }
 }

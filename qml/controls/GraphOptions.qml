@@ -4,11 +4,13 @@ import QtQuick.Layouts
 import MyWorker 1.0
 import VantrelTheme
 
-// Options of the time charts, all kept in Worker.settings.
+// Options of the time charts, all kept in Worker.settings. While a trace runs only its view
+// changes: the vertical range and the time window.
 GridLayout {
     id: options
 
     property int mode: Worker.WorkerModeCpsVersTime
+    property bool reading: false
     readonly property var rect: Worker.settings.chartRect
 
     columns: 2
@@ -18,6 +20,7 @@ GridLayout {
     Label { text: "Time constant, s" }
     NumberSpinBox {
         Layout.fillWidth: true
+        enabled: !options.reading
         decimals: 1
         minimum: 0.1
         maximum: 100
@@ -44,34 +47,21 @@ GridLayout {
         realValue: Worker.settings.timeWindowSize
         onEdited: function (seconds) { Worker.settings.timeWindowSize = seconds }
     }
-    CheckBox {
-        text: "Y autoscale"
-        checked: Worker.settings.autoscale
-        onToggled: Worker.settings.autoscale = checked
+    ChartYLimits {
+        Layout.columnSpan: 2
+        Layout.fillWidth: true
+        enabled: options.rect !== null
+        autoscale: Worker.settings.autoscale
+        low: options.rect ? options.rect.bottom : 0
+        high: options.rect ? options.rect.top : 1
+        onAutoscaleToggled: function (on) { Worker.settings.autoscale = on }
+        onLowEdited: function (value) { options.rect.bottom = value }
+        onHighEdited: function (value) { options.rect.top = value }
     }
     Button {
+        Layout.columnSpan: 2
         Layout.fillWidth: true
         text: "Fit all"
         onClicked: Worker.rescaleChartRec(options.mode)
-    }
-    Label { text: "Y min" }
-    RangeTextField {
-        Layout.fillWidth: true
-        enabled: !Worker.settings.autoscale && options.rect
-        minimum: -1e12
-        maximum: options.rect ? options.rect.top : 1e12
-        significantDigits: 7
-        realValue: options.rect ? options.rect.bottom : 0
-        onEdited: function (value) { options.rect.bottom = value }
-    }
-    Label { text: "Y max" }
-    RangeTextField {
-        Layout.fillWidth: true
-        enabled: !Worker.settings.autoscale && options.rect
-        minimum: options.rect ? options.rect.bottom : -1e12
-        maximum: 1e12
-        significantDigits: 7
-        realValue: options.rect ? options.rect.top : 1
-        onEdited: function (value) { options.rect.top = value }
     }
 }

@@ -2,7 +2,8 @@ import QtQuick
 import QtQuick.Controls
 
 // "hh:mm:ss" labels under the plot area of a chart whose horizontal axis holds ms since the
-// epoch, one centred on each tick.
+// epoch, one centred on each tick, and the axis title under them. The chart draws neither:
+// its own title, moved with the plot area, left a stale copy of itself below the new one.
 Item {
     id: labels
 
@@ -14,6 +15,9 @@ Item {
     property int pixelSize: 12
     /// Gap between the plot area and the labels, px (the axis' tick marks sit there).
     property real gap: 6
+    property string title: ""
+    /// Room the title takes below the labels, px: the chart's margin must leave it.
+    readonly property real titleRoom: titleLabel.height + gap
 
     // A count as the model keeps the labels alive while the ticks move with the time.
     Repeater {
@@ -27,5 +31,13 @@ Item {
             color: labels.color
             font.pixelSize: labels.pixelSize
         }
+    }
+    Label {
+        id: titleLabel
+        x: labels.plotArea.x + (labels.plotArea.width - width) / 2
+        y: labels.height - height
+        text: labels.title
+        color: labels.color
+        font.pixelSize: labels.pixelSize
     }
 }

@@ -1,6 +1,7 @@
 .pragma library
 
-// Axis arithmetic of the chart widget: padded ranges, "nice" tick intervals, series colours.
+// Axis arithmetic of the chart widget: padded ranges, "nice" tick intervals, series colours
+// and names.
 
 var seriesColors = ["#FF4300", "#0075B9", "#FFC000", "#7E3095", "#6CBF00", "#FF0000",
                     "#009CC3", "#FF8000", "#404EA3", "#FAE300", "#EC0082"]
@@ -116,6 +117,32 @@ function isTimeRange(leftMs, rightMs) {
 /// Colour of the n-th series of a chart (from 0), wrapping after the last.
 function seriesColor(index) {
     return seriesColors[((index % seriesColors.length) + seriesColors.length) % seriesColors.length]
+}
+
+/// Colours given to channels in this session, by channel: a channel keeps its colour on every
+/// chart and run. Shared by every chart, as this library is loaded once.
+var channelColors = ({})
+var channelsColored = 0
+
+/// The colour of the channel a series of that name draws ("SSPD 3" and "SSPD 3_2" alike): the
+/// next of the series colours for a channel not seen before.
+function channelColor(name) {
+    var address = channelOfSeriesName(name)
+    var key = address >= 0 ? "#" + address : String(name)
+    if (!channelColors.hasOwnProperty(key)) {
+        channelColors[key] = seriesColor(channelsColored)
+        channelsColored += 1
+    }
+    return channelColors[key]
+}
+
+/// Name of a run kept as an earlier one, unlike every name in `taken`: "SSPD 1 (previous)",
+/// then "SSPD 1 (previous 2)", "SSPD 1 (previous 3)" ...
+function previousName(name, taken) {
+    var candidate = name + " (previous)"
+    for (var run = 2; taken.indexOf(candidate) >= 0; ++run)
+        candidate = name + " (previous " + run + ")"
+    return candidate
 }
 
 /// Bus address written at the end of the first "_"-separated part of a series name

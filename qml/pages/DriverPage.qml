@@ -106,11 +106,23 @@ BasePage {
                 Layout.fillWidth: true
                 Layout.fillHeight: true
                 rect: Worker.settings.chartRect
+                padded: false
                 timeAxis: true
                 logYAllowed: page.logYAllowed
                 xTitle: "Time, hh:mm:ss"
                 yTitle: page.yTitle
                 onLogYChanged: Worker.settings.logY = logY
+            }
+            // The range of this one trace is always fitted; typed limits hold only the view.
+            ChartYLimits {
+                Layout.fillWidth: true
+                oneRow: true
+                autoscale: chart.fixedY === null
+                low: chart.rectBottom
+                high: chart.rectTop
+                onAutoscaleToggled: function (on) { chart.fixedY = on ? null : { "min": chart.rectBottom, "max": chart.rectTop } }
+                onLowEdited: function (value) { chart.fixedY = { "min": value, "max": chart.rectTop } }
+                onHighEdited: function (value) { chart.fixedY = { "min": chart.rectBottom, "max": value } }
             }
         }
     }

@@ -82,7 +82,7 @@ BasePage {
             SectionTitle { text: "Graph options" }
             GraphOptions {
                 Layout.fillWidth: true
-                enabled: !page.reading
+                reading: page.reading
                 mode: page.mode
             }
             Button {

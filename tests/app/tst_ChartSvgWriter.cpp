@@ -4,7 +4,9 @@
 #include <QDateTime>
 #include <QFile>
 #include <QLineSeries>
+#include <QPainter>
 #include <QScatterSeries>
+#include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <QtTest>
@@ -58,6 +60,8 @@ private slots:
 
         // The page keeps every point in a trace and draws a thinned copy in its own colour.
         QLineSeries trace, drawnTrace;
+        // An earlier run, an hour before, is off the axis shown now.
+        trace.append(x0 - 3600000, 10);
         for (int i = 0; i <= 6; ++i)
             trace.append(x0 + i * dx, 10 + 1000 * i);
         drawnTrace.setPen(QPen(QColor(0xd0, 0x20, 0x30), 2));
@@ -69,22 +73,20 @@ private slots:
         upper.append(x0 + 6 * dx, 20);
         QAreaSeries area(&upper);
 
-        QVariantMap chart{
-            {"series",
-             QVariantList{QVariant::fromValue<QObject *>(&trace), QVariant::fromValue<QObject *>(&markers),
-                          QVariant::fromValue<QObject *>(&area)}},
-            {"drawn", QVariantList{QVariant::fromValue<QObject *>(&drawnTrace)}},
-            {"xTitle", timeAxis ? "Time" : "Current, uA"},
-            {"yTitle", "Count rate, cps"},
-            {"xMin", timeAxis ? QVariant(QDateTime::fromMSecsSinceEpoch(qint64(x0))) : QVariant(x0)},
-            {"xMax", timeAxis ? QVariant(QDateTime::fromMSecsSinceEpoch(qint64(x0 + 6 * dx)))
-                              : QVariant(x0 + 6 * dx)},
-            {"yMin", 1.0},
-            {"yMax", 10000.0},
-            {"logY", logY},
-            {"timeAxis", timeAxis},
-            {"width", 640},
-            {"height", 400}};
+        QVariantMap chart{{"series", QVariantList{QVariant::fromValue<QObject *>(&trace),
+                                                  QVariant::fromValue<QObject *>(&markers),
+                                                  QVariant::fromValue<QObject *>(&area)}},
+                          {"drawn", QVariantList{QVariant::fromValue<QObject *>(&drawnTrace)}},
+                          {"xTitle", timeAxis ? "Time" : "Current, uA"},
+                          {"yTitle", "Count rate, cps"},
+                          {"xMin", x0},
+                          {"xMax", x0 + 6 * dx},
+                          {"yMin", 1.0},
+                          {"yMax", 10000.0},
+                          {"logY", logY},
+                          {"timeAxis", timeAxis},
+                          {"width", 640},
+                          {"height", 400}};
         const Drawing drawing = parse(ChartSvgWriter::render(chart));
 
         QVERIFY(drawing.isSvg);
@@ -92,6 +94,57 @@ private slots:
         QVERIFY(drawing.texts.contains(chart.value("xTitle").toString()));
         QVERIFY2(drawing.texts.contains(expectedTick), qPrintable(drawing.texts.join('|')));
         QVERIFY2(drawing.strokes.contains("#d02030"), qPrintable(drawing.strokes.join('|')));
+        if (timeAxis)
+            QVERIFY2(!drawing.texts.contains("11:00:00"), qPrintable(drawing.texts.join('|')));
+    }
+
+    // A trace that leaves the frame is drawn exactly as its part inside, with one legend entry.
+    void drawsTracesOnlyInsideTheFrame_data()
+    {
+        QTest::addColumn<bool>("logY");
+        QTest::addColumn<QList<QPointF>>("trace");
+        QTest::addColumn<QList<QPointF>>("inside");
+        QTest::newRow("through the frame") << false << QList<QPointF>{{-100, -50}, {200, 150}}
+                                           << QList<QPointF>{{0, 50.0 / 3}, {100, 250.0 / 3}};
+        QTest::newRow("out and back") << false << QList<QPointF>{{50, 50}, {50, 400}, {200, 400}}
+                                      << QList<QPointF>{{50, 50}, {50, 100}};
+        QTest::newRow("log, zero counts") << true << QList<QPointF>{{10, 10}, {20, 0}, {30, 50}, {40, 10}}
+                                          << QList<QPointF>{{30, 50}, {40, 10}};
+    }
+    void drawsTracesOnlyInsideTheFrame()
+    {
+        QFETCH(bool, logY);
+        QFETCH(QList<QPointF>, trace);
+        QFETCH(QList<QPointF>, inside);
+        const auto picture = [logY](const QList<QPointF> &points) {
+            QLineSeries line;
+            line.setName("SSPD 1");
+            line.setPen(QPen(QColor(0xd0, 0x20, 0x30), 2));
+            line.replace(points);
+            const QVariantMap chart{{"series", QVariantList{QVariant::fromValue<QObject *>(&line)}},
+                                    {"xMin", 0.0},
+                                    {"xMax", 100.0},
+                                    {"yMin", 1.0},
+                                    {"yMax", 100.0},
+                                    {"logY", logY},
+                                    {"width", 400},
+                                    {"height", 300}};
+            const QByteArray document = ChartSvgWriter::render(chart);
+            QImage image(400, 300, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            QSvgRenderer(document).render(&painter);
+            return std::make_pair(image, parse(document).texts.count("SSPD 1"));
+        };
+        const auto [drawn, legendEntries] = picture(trace);
+        QCOMPARE(legendEntries, 1);
+        const QImage expected = picture(inside).first;
+        int differing = 0;
+        for (int y = 0; y < drawn.height(); ++y) {
+            for (int x = 0; x < drawn.width(); ++x)
+                differing += drawn.pixel(x, y) != expected.pixel(x, y) ? 1 : 0;
+        }
+        QVERIFY2(differing <= 4, qPrintable(QString::number(differing)));
     }
 
     void savesOverAnOldFileOrSaysWhy()

@@ -1,5 +1,6 @@
 #include "ProgramOnDisplay.h"
 
+#include <QFileInfo>
 #include <QTest>
 
 namespace {
@@ -111,6 +112,22 @@ bool ProgramOnDisplay::clickSettled(const QString &selector, int timeoutMs)
 {
     const Item item = waitSettled(selector, timeoutMs);
     return item.found && m_display.click(item.center());
+}
+
+bool ProgramOnDisplay::retype(const QString &selector, const QString &text, int timeoutMs)
+{
+    const Item box = waitFor(selector, timeoutMs);
+    return box.found && m_display.click(box.center()) && m_display.keys({QStringLiteral("ctrl+a")}) &&
+           m_display.type(text) && m_display.keys({QStringLiteral("Return")});
+}
+
+bool ProgramOnDisplay::saveFromChart(const QString &entry, const QString &path, int timeoutMs)
+{
+    if (!click(QStringLiteral("saveButton")) || !click(QStringLiteral("text=") + entry) ||
+        !retype(QStringLiteral("fileNameTextField"), path, timeoutMs))
+        return false;
+    // One Return in the name field saves.
+    return QTest::qWaitFor([&] { return QFileInfo::exists(path); }, timeoutMs);
 }
 
 bool ProgramOnDisplay::quit(int timeoutMs)

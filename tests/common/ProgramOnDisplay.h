@@ -51,6 +51,12 @@ public:
     /// Clicks the middle of the item once it has settled.
     bool clickSettled(const QString &selector, int timeoutMs = 10000);
 
+    /// Types `text` into the visible box `selector` in place of what it holds, and presses Return.
+    bool retype(const QString &selector, const QString &text, int timeoutMs = 10000);
+    /// Saves through the chart's "Save" menu entry `entry`, typing the absolute `path` into the
+    /// file dialog; true once the file exists.
+    bool saveFromChart(const QString &entry, const QString &path, int timeoutMs = 10000);
+
     /// Closes every window of the program as a user does and waits for a clean exit.
     bool quit(int timeoutMs = 20000);
 

@@ -51,11 +51,6 @@ private slots:
 private:
     /// Empty when the main window is the program's only mapped window, maximised and on top.
     QString mainWindowAlone(ProgramOnDisplay &program) const;
-    /// Types `text` into the visible box `selector` in place of what it holds.
-    bool retype(ProgramOnDisplay &program, const QString &selector, const QString &text);
-    /// Saves through the chart's "Save" menu entry `entry`, typing the absolute `path` into the
-    /// file dialog; true once the file exists.
-    bool saveAs(ProgramOnDisplay &program, const QString &entry, const QString &path);
     /// Starts the program and waits until its main window shows the home page.
     void startConnected(ProgramOnDisplay &program, const SimulatorProcess &simulator);
 
@@ -232,24 +227,6 @@ void tst_RealDisplay::withoutWindowManagerMainWindowFillsScreen()
     QVERIFY(!bare.screenshot(QStringLiteral("no-window-manager")).isEmpty());
 }
 
-bool tst_RealDisplay::retype(ProgramOnDisplay &program, const QString &selector, const QString &text)
-{
-    const auto box = program.waitFor(selector, ShowMs);
-    return box.found && m_display->click(box.center()) && m_display->keys({QStringLiteral("ctrl+a")}) &&
-           m_display->type(text) && m_display->keys({QStringLiteral("Return")});
-}
-
-bool tst_RealDisplay::saveAs(ProgramOnDisplay &program, const QString &entry, const QString &path)
-{
-    if (!program.click(QStringLiteral("saveButton")) || !program.click(QStringLiteral("text=") + entry) ||
-        !retype(program, QStringLiteral("fileNameTextField"), path))
-        return false;
-    if (!QTest::qWaitFor([&] { return QFileInfo::exists(path); }, ShowMs / 4) &&
-        !program.click(QStringLiteral("text=Open")))
-        return false;
-    return QTest::qWaitFor([&] { return QFileInfo::exists(path); }, ShowMs);
-}
-
 void tst_RealDisplay::cpsCurrentSweepRunsToItsEnd()
 {
     SimulatorProcess simulator({QStringLiteral("--crate"), QStringLiteral(VT_DEMO_CRATE)});
@@ -267,9 +244,9 @@ void tst_RealDisplay::cpsCurrentSweepRunsToItsEnd()
     QVERIFY(!program.find(QStringLiteral("text=Histogram")).found);
 
     // Channel 1 from 15 to 17 uA in 0.2 uA steps, 0.1 s each.
-    QVERIFY(retype(program, QStringLiteral("parameter_to"), QStringLiteral("17")));
-    QVERIFY(retype(program, QStringLiteral("parameter_step"), QStringLiteral("0.2")));
-    QVERIFY(retype(program, QStringLiteral("parameter_time_constant"), QStringLiteral("0.1")));
+    QVERIFY(program.retype(QStringLiteral("parameter_to"), QStringLiteral("17")));
+    QVERIFY(program.retype(QStringLiteral("parameter_step"), QStringLiteral("0.2")));
+    QVERIFY(program.retype(QStringLiteral("parameter_time_constant"), QStringLiteral("0.1")));
     QVERIFY(program.click(QStringLiteral("startButton")));
     QVERIFY(program.waitFor(QStringLiteral("text=Stop"), ShowMs).found);
     QVERIFY2(program.waitFor(QStringLiteral("text=Start"), ConnectWaitMs).found, "the sweep did not end");
@@ -294,7 +271,7 @@ void tst_RealDisplay::cpsCurrentSweepRunsToItsEnd()
     QTemporaryDir exports;
     QVERIFY(exports.isValid());
     const QString exported = exports.filePath(QStringLiteral("sweep.txt"));
-    QVERIFY(saveAs(program, QStringLiteral("Data..."), exported));
+    QVERIFY(program.saveFromChart(QStringLiteral("Data..."), exported));
     QFile file(exported);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QList<QByteArray> lines = file.readAll().split('\n');
@@ -314,7 +291,7 @@ void tst_RealDisplay::cpsCurrentSweepRunsToItsEnd()
 
     // The same chart as a vector drawing, with its axis titles.
     const QString drawing = exports.filePath(QStringLiteral("sweep.svg"));
-    QVERIFY(saveAs(program, QStringLiteral("Drawing (SVG)..."), drawing));
+    QVERIFY(program.saveFromChart(QStringLiteral("Drawing (SVG)..."), drawing));
     QFile svg(drawing);
     QVERIFY(svg.open(QIODevice::ReadOnly));
     const QByteArray document = svg.readAll();

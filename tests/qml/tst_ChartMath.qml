@@ -119,6 +119,23 @@ TestCase {
         compare(ChartMath.seriesColor(11), "#FF4300")
     }
 
+    // New channels take the colours in turn; a channel's later runs keep its colour.
+    function test_channelColor() {
+        var first = ChartMath.channelColor("SSPD 41")
+        var second = ChartMath.channelColor("Temperature 42")
+        verify(first !== second)
+        compare(ChartMath.seriesColors.indexOf(second), (ChartMath.seriesColors.indexOf(first) + 1) % 11)
+        compare(ChartMath.channelColor("SSPD 41_2"), first)
+        compare(ChartMath.channelColor("SSPD 41"), first)
+    }
+
+    function test_previousName_numbersRunsOfOneName() {
+        var taken = []
+        for (var run = 0; run < 3; ++run)
+            taken.push(ChartMath.previousName("SSPD 1", taken.concat(["SSPD 2 (previous)"])))
+        compare(taken, ["SSPD 1 (previous)", "SSPD 1 (previous 2)", "SSPD 1 (previous 3)"])
+    }
+
     function test_channelOfSeriesName_data() {
         return [
             { tag: "time series", name: "SSPD 12", expected: 12 },
