@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QQmlApplicationEngine>
 #include <QQmlContext>
+#include <QtQml>
 
 FirmwareServices::FirmwareServices(WorkerAsync *facade) : m_firmwareUpdate(&m_fileServer, facade)
 {
@@ -14,6 +15,9 @@ FirmwareServices::FirmwareServices(WorkerAsync *facade) : m_firmwareUpdate(&m_fi
 
 void FirmwareServices::publish(QQmlApplicationEngine &engine)
 {
+    // The screens read the update's phases by name.
+    qmlRegisterUncreatableType<FirmwareUpdate>("MyWorker", 1, 0, "FirmwareUpdate",
+                                               QStringLiteral("the program runs the one firmware update"));
     QQmlContext *context = engine.rootContext();
     context->setContextProperty(QStringLiteral("fileHandler"), &m_fileHandler);
     context->setContextProperty(QStringLiteral("fileServer"), &m_fileServer);

@@ -20,6 +20,14 @@ ApplicationWindow {
     property string currentTab: "Home"
     property bool reading: false
 
+    // Quitting stops a module's firmware update: ask first.
+    onClosing: (close) => {
+        if (typeof firmwareUpdate !== "undefined" && firmwareUpdate.running) {
+            close.accepted = false
+            quitDuringUpdate.open()
+        }
+    }
+
     ListModel {
         id: pages
         ListElement { name: "Home"; source: "pages/HomePage.qml"; icon: "\u2302"; inMenu: false }
@@ -208,4 +216,14 @@ ApplicationWindow {
     }
 
     VersionPopup { id: versionPopup }
+    FirmwareQuestion {
+        id: quitDuringUpdate
+        objectName: "quitDuringUpdate"
+        title: "Quit during a firmware update?"
+        text: "A module's firmware update is running. Quitting stops the transfer and unlocks the crate; "
+              + "the module may be left without working firmware."
+        acceptText: "Quit"
+        rejectText: "Keep updating"
+        onAccepted: Qt.quit()
+    }
 }

@@ -7,9 +7,11 @@ import "../controls"
 import "../logic/Calibration.js" as Calibration
 import "../logic/FirmwareChoice.js" as FirmwareChoice
 
-// Choose the firmware for one module from the published catalogue and start its update. The
-// module's own modification and hardware revision are preselected; only factory staff (with
-// the factory password) may pick others. Holding "Update" hands the image URL on.
+// Choose the firmware for one module from the published catalogue and start its update. Only
+// the module's own modification and hardware revision are ever preselected; when none is
+// published the screen says so and offers no update. Factory staff (with the factory password)
+// may pick another hardware's image, after a question that names both. Holding "Update" hands
+// the image URL on.
 Popup {
     id: popup
 
@@ -19,6 +21,12 @@ Popup {
     readonly property int address: module ? module.address : -1
     readonly property string firmwareModel: module ? FirmwareChoice.modelString(module.type) : ""
     readonly property bool unlocked: Calibration.isUnlocked(password.text)
+    readonly property string ownModification: module ? FirmwareChoice.text(module.Modification) : ""
+    readonly property string ownHardware: module ? FirmwareChoice.text(module.Hardware) : ""
+    /// The chosen image is for other hardware than the module's.
+    readonly property bool otherHardware: chosenModification !== "" && chosenRevision !== ""
+                                          && FirmwareChoice.isForOtherHardware(module || {}, chosenModification,
+                                                                               chosenRevision)
     /// The catalogue was read since the program started; it is read once.
     property bool catalogueLoaded: false
     property string catalogueError: ""
@@ -41,7 +49,8 @@ Popup {
         open()
     }
 
-    onOpened: {
+    // Before the pop-up shows, so that it never shows the last module's choices.
+    onAboutToShow: {
         password.text = ""
         chosenModification = ""
         chosenRevision = ""
@@ -60,18 +69,30 @@ Popup {
 
     /// Narrows the catalogue box by box, keeping each choice while the narrowed list holds it.
     function refresh() {
-        var own = module || {}
         fileHandler.updateFilters(firmwareModel)
-        chosenModification = FirmwareChoice.preferred(fileHandler.modifications, chosenModification, own.Modification)
+        chosenModification = FirmwareChoice.hardwareChoice(fileHandler.modifications, chosenModification,
+                                                           ownModification, unlocked)
         fileHandler.updateFilters(firmwareModel, chosenModification)
-        chosenRevision = FirmwareChoice.preferred(fileHandler.revisions, chosenRevision, own.Hardware)
+        chosenRevision = FirmwareChoice.hardwareChoice(fileHandler.revisions, chosenRevision, ownHardware, unlocked)
         fileHandler.updateFilters(firmwareModel, chosenModification, chosenRevision)
-        chosenVersion = FirmwareChoice.preferred(fileHandler.versions, chosenVersion, "")
+        chosenVersion = FirmwareChoice.versionChoice(fileHandler.versions, chosenVersion)
+    }
+    // Locking again goes back to the module's own hardware.
+    onUnlockedChanged: if (catalogueLoaded && visible) refresh()
+
+    function imageUrl() {
+        return fileHandler.baseUrl + chosenVersion + "/" + firmwareModel + "M" + chosenModification + "V"
+                + chosenRevision + "_code.bin"
+    }
+    function requestUpdate() {
+        var url = imageUrl()
+        close()
+        updateRequested(address, url)
     }
 
+    // Only this pop-up reads the catalogue; a fast server may finish before the pop-up has faded in.
     Connections {
         target: fileHandler
-        enabled: popup.opened
         function onLoadingFinished() {
             popup.catalogueLoaded = true
             popup.refresh()
@@ -90,6 +111,7 @@ Popup {
                 Layout.fillWidth: true
             }
             Button {
+                objectName: "unitUpdateClose"
                 text: "Close"
                 onClicked: popup.close()
             }
@@ -107,6 +129,12 @@ Popup {
             columnSpacing: Theme.s(16)
             enabled: !fileHandler.loading
 
+            Label { text: "This module:" }
+            Label {
+                objectName: "unitUpdateOwn"
+                text: "modification " + (popup.ownModification || "?") + ", hardware version "
+                      + (popup.ownHardware || "?")
+            }
             Label { text: "Model:" }
             Label {
                 objectName: "unitUpdateModel"
@@ -152,7 +180,14 @@ Popup {
             text: fileHandler.loading ? "Reading the firmware catalogue..."
                   : popup.catalogueError !== "" ? popup.catalogueError
                   : popup.firmwareModel === "" ? "No firmware is published for this module."
+                  : popup.chosenModification === "" || popup.chosenRevision === ""
+                    ? "No firmware is published for modification " + (popup.ownModification || "?")
+                      + ", hardware version " + (popup.ownHardware || "?") + "."
+                      + (popup.unlocked ? " Choose a modification and hardware version." : "")
                   : popup.chosenVersion === "" ? "The catalogue holds no firmware for this modification and hardware version."
+                  : popup.otherHardware ? "This image is for modification " + popup.chosenModification
+                                          + ", hardware version " + popup.chosenRevision
+                                          + ", not the module's own."
                   : "Hold \"Update\" to write firmware " + popup.chosenVersion + " to the module."
         }
         RowLayout {
@@ -177,15 +212,29 @@ Popup {
                 text: "Update"
                 Layout.preferredWidth: Theme.s(220)
                 enabled: !fileHandler.loading && popup.chosenModification !== "" && popup.chosenRevision !== ""
-                         && popup.chosenVersion !== ""
+                         && popup.chosenVersion !== "" && (!popup.otherHardware || popup.unlocked)
+                // Another hardware's image only with the password and after a question.
                 onHeld: {
-                    var url = fileHandler.baseUrl + popup.chosenVersion + "/" + popup.firmwareModel + "M"
-                            + popup.chosenModification + "V" + popup.chosenRevision + "_code.bin"
-                    popup.close()
-                    popup.updateRequested(popup.address, url)
+                    if (!popup.otherHardware)
+                        popup.requestUpdate()
+                    else if (popup.unlocked)
+                        otherHardwareQuestion.open()
                 }
             }
         }
+    }
+
+    FirmwareQuestion {
+        id: otherHardwareQuestion
+        objectName: "otherHardwareQuestion"
+        title: "Firmware for other hardware"
+        text: "Module #" + popup.address + " is modification " + (popup.ownModification || "?")
+              + ", hardware version " + (popup.ownHardware || "?") + ". The chosen image is for modification "
+              + popup.chosenModification + ", hardware version " + popup.chosenRevision
+              + ". An image for other hardware can leave the module without working firmware. Write it anyway?"
+        acceptText: "Write anyway"
+        rejectText: "Cancel"
+        onAccepted: popup.requestUpdate()
     }
 
     /// A catalogue list that shows the popup's choice and reports the user's.

@@ -5,9 +5,10 @@ import MyWorker 1.0
 import VantrelTheme
 import "../controls"
 
-// One module's firmware update as the crate takes it: the file server's progress in a ring and
-// its status line, then how the update ended. Closing it while the update runs abandons the
-// update; either way the crate is unlocked, and the module list is read again on closing.
+// One module's firmware update as the crate takes it, in two steps with a ring each: the
+// download of the image, then the crate writing it. Then how the update ended, which stays the
+// last word: only a completed update reads the module list again on closing (that read reports
+// its own success). Stopping a running update asks first.
 Popup {
     id: popup
 
@@ -16,6 +17,7 @@ Popup {
     /// "" while the update runs, else how it ended.
     property string outcome: ""
     property bool succeeded: false
+    readonly property bool writing: firmwareUpdate.phase === FirmwareUpdate.PhaseWriting
 
     modal: true
     anchors.centerIn: Overlay.overlay
@@ -31,17 +33,35 @@ Popup {
         firmwareUpdate.start(moduleAddress, url)
     }
 
+    function phaseText(phase) {
+        switch (phase) {
+        case FirmwareUpdate.PhaseConnecting:
+            return "Waiting for the crate to connect..."
+        case FirmwareUpdate.PhaseDownloading:
+            return "Step 1 of 2: downloading the image"
+        case FirmwareUpdate.PhaseWriting:
+            return "Step 2 of 2: the crate writes the image to the module"
+        case FirmwareUpdate.PhaseCompleted:
+            return "Both steps done"
+        default:
+            return "Not completed"
+        }
+    }
+
     onClosed: {
+        stopQuestion.close()
         firmwareUpdate.cancel()
-        Worker.sendCommand(Worker.CommandAddUnit, address)
+        if (succeeded)
+            Worker.sendCommand(Worker.CommandAddUnit, address)
     }
 
     Connections {
         target: firmwareUpdate
         function onFinished(succeeded, message) {
+            stopQuestion.close()
             popup.succeeded = succeeded
             popup.outcome = succeeded ? "The module took the new firmware."
-                                      : message + "\nThe update did not complete; the crate was unlocked."
+                                      : message + ".\nThe update did not complete; the crate was unlocked."
         }
     }
 
@@ -51,12 +71,19 @@ Popup {
 
         SectionTitle { text: "Updating module #" + popup.address }
 
+        Label {
+            objectName: "updatePhase"
+            Layout.fillWidth: true
+            horizontalAlignment: Text.AlignHCenter
+            text: popup.phaseText(firmwareUpdate.phase)
+            color: Theme.textHovered
+        }
         CircularProgress {
             objectName: "updateRing"
             Layout.alignment: Qt.AlignHCenter
             Layout.preferredWidth: Theme.s(220)
             Layout.preferredHeight: Theme.s(220)
-            value: fileServer.progress / 100
+            value: firmwareUpdate.percent / 100
             failed: popup.outcome !== "" && !popup.succeeded
         }
         Label {
@@ -83,7 +110,20 @@ Popup {
             objectName: "updateCloseButton"
             Layout.alignment: Qt.AlignHCenter
             text: firmwareUpdate.running ? "Cancel" : "Close"
-            onClicked: popup.close()
+            onClicked: firmwareUpdate.running ? stopQuestion.open() : popup.close()
         }
+    }
+
+    FirmwareQuestion {
+        id: stopQuestion
+        objectName: "stopUpdateQuestion"
+        title: "Stop the update?"
+        text: popup.writing
+              ? "The crate is writing the image to module #" + popup.address
+                + ". Stopping now can leave the module without working firmware."
+              : "The image has not reached the crate yet; module #" + popup.address + " keeps its firmware."
+        acceptText: "Stop the update"
+        rejectText: "Keep updating"
+        onAccepted: firmwareUpdate.cancel()
     }
 }
