@@ -10,6 +10,7 @@
 #include "SeriesThinner.h"
 #include "Settings.h"
 #include "UpdateChecker.h"
+#include "UserFolders.h"
 #include "WorkerAsync.h"
 
 #include <QQmlApplicationEngine>
@@ -55,6 +56,9 @@ void registerQmlTypes()
     qmlRegisterSingletonType<ChartSvgWriter>(
         QmlModule, 1, 0, "ChartSvgWriter",
         [](QQmlEngine *, QJSEngine *) -> QObject * { return new ChartSvgWriter; });
+    qmlRegisterSingletonType<UserFolders>(
+        QmlModule, 1, 0, "UserFolders",
+        [](QQmlEngine *, QJSEngine *) -> QObject * { return new UserFolders; });
 }
 } // namespace
 

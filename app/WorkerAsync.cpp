@@ -528,7 +528,8 @@ TraceHeader WorkerAsync::describedRun(const QStringList &seriesNames, const QStr
     header.start = m_runStart.isValid() ? m_runStart : QDateTime::currentDateTimeUtc();
     header.xTitle = xTitle;
     header.yTitle = yTitle;
-    header.timeAxis = m_currentMode >= WorkerModeSspdSingleChannel && m_currentMode <= WorkerModeTemperatureVersTime;
+    header.timeAxis =
+        m_currentMode >= WorkerModeSspdSingleChannel && m_currentMode <= WorkerModeTemperatureVersTime;
     // The count-rate trace sets every channel to the chart's constant on its first poll.
     if (m_currentMode == WorkerModeCpsVersTime) {
         for (TraceHeader::Channel &channel : header.channels)

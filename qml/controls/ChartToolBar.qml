@@ -1,6 +1,5 @@
 import QtQuick
 import QtQuick.Controls
-import QtQuick.Dialogs
 import QtQuick.Layouts
 import MyWorker 1.0
 import VantrelTheme
@@ -87,44 +86,50 @@ RowLayout {
         font.pixelSize: Theme.smallText
     }
 
-    FileDialog {
+    FileChooser {
         id: dataDialog
         property bool described: false
         title: described ? "Save data with header" : "Save data"
-        fileMode: FileDialog.SaveFile
-        selectedFile: "file://" + Worker.currentAppPath() + "/data.txt"
+        kind: "data"
+        defaultName: "data.txt"
+        defaultSuffix: "txt"
         nameFilters: ["Text (*.txt *.dat)", "All files (*)"]
-        onAccepted: bar.saveData(Worker.urlToPath(selectedFile), described)
+        onChosen: (path) => bar.saveData(path, described)
     }
-    FileDialog {
+    FileChooser {
         id: imageDialog
         title: "Save image"
-        fileMode: FileDialog.SaveFile
+        kind: "image"
+        defaultName: "chart.png"
+        defaultSuffix: "png"
         nameFilters: ["PNG image (*.png)"]
-        onAccepted: {
-            var path = Worker.urlToPath(selectedFile)
+        onChosen: (path) => {
             bar.widget.picture.grabToImage(function (result) {
                 if (!result.saveToFile(path))
                     Worker.sendErrorMessage("ERROR!", "Couldn't open file: " + path)
             })
         }
     }
-    FileDialog {
+    FileChooser {
         id: drawingDialog
         title: "Save drawing"
-        fileMode: FileDialog.SaveFile
+        kind: "drawing"
+        defaultName: "chart.svg"
+        defaultSuffix: "svg"
         nameFilters: ["SVG drawing (*.svg)"]
-        onAccepted: {
-            var error = ChartSvgWriter.write(Worker.urlToPath(selectedFile), bar.widget.drawingDescription())
+        onChosen: (path) => {
+            var error = ChartSvgWriter.write(path, bar.widget.drawingDescription())
             if (error !== "")
                 Worker.sendErrorMessage("ERROR!", error)
         }
     }
-    FileDialog {
+    FileChooser {
         id: logDialog
         title: "Log to file"
-        fileMode: FileDialog.SaveFile
+        kind: "log"
+        defaultName: "trace.log"
+        defaultSuffix: "log"
         nameFilters: ["Text (*.txt *.log)", "All files (*)"]
-        onAccepted: Worker.startTraceLog(Worker.urlToPath(selectedFile), bar.widget.xTitle, bar.widget.yTitle)
+        onChosen: (path) => Worker.startTraceLog(path, bar.widget.xTitle, bar.widget.yTitle)
     }
 }

@@ -1,6 +1,5 @@
 import QtQuick
 import QtQuick.Controls
-import QtQuick.Dialogs
 import QtQuick.Layouts
 import MyWorker 1.0
 import VantrelTheme
@@ -289,19 +288,20 @@ Popup {
         }
     }
     ErrorDialog { id: fileErrorDialog }
-    FileDialog {
+    FileChooser {
         id: saveDialog
         title: "Save EEPROM data"
-        fileMode: FileDialog.SaveFile
+        kind: "calibration"
         defaultSuffix: "json"
         nameFilters: ["Calibration files (*.json)", "All files (*)"]
-        onAccepted: popup.storage.saveToFile(Worker.urlToPath(selectedFile))
+        onChosen: (path) => popup.storage.saveToFile(path)
     }
-    FileDialog {
+    FileChooser {
         id: openDialog
         title: "Load EEPROM data"
-        fileMode: FileDialog.OpenFile
+        saving: false
+        kind: "calibration"
         nameFilters: ["Calibration files (*.json)", "All files (*)"]
-        onAccepted: popup.loadFile(Worker.urlToPath(selectedFile))
+        onChosen: (path) => popup.loadFile(path)
     }
 }

@@ -1,6 +1,5 @@
 import QtQuick
 import QtQuick.Controls
-import QtQuick.Dialogs
 import QtQuick.Layouts
 import MyWorker 1.0
 import VantrelTheme
@@ -134,12 +133,12 @@ BasePage {
     }
     UpdateProgressPopup { id: updateProgress }
     SavePresetsDialog { id: savePresets }
-    FileDialog {
+    FileChooser {
         id: restoreFile
         title: "Restore presets"
-        fileMode: FileDialog.OpenFile
+        saving: false
+        kind: "presets"
         nameFilters: ["Presets (*.json)", "All files (*)"]
-        currentFolder: "file://" + Worker.currentAppPath()
-        onAccepted: Worker.restorePresets(Worker.urlToPath(selectedFile))
+        onChosen: (path) => Worker.restorePresets(path)
     }
 }

@@ -1,9 +1,9 @@
 import QtQuick
 import QtQuick.Controls
-import QtQuick.Dialogs
 import QtQuick.Layouts
 import MyWorker 1.0
 import VantrelTheme
+import "../controls"
 
 // Marks the SSPD channels whose settings go into a presets file, then asks where to save it.
 Dialog {
@@ -27,6 +27,7 @@ Dialog {
             ScrollBar.vertical: ScrollBar {}
             delegate: CheckBox {
                 required property var model
+                objectName: "presetMark" + model.address
                 readonly property bool sspd: model.type === Datalist.DeviceTypeSspdM0
                                              || model.type === Datalist.DeviceTypeSspdM1
                 width: ListView.view.width
@@ -45,15 +46,15 @@ Dialog {
         }
     }
 
-    FileDialog {
+    FileChooser {
         id: fileDialog
         title: "Save presets"
-        fileMode: FileDialog.SaveFile
+        kind: "presets"
+        defaultName: "preset.json"
+        defaultSuffix: "json"
         nameFilters: ["Presets (*.json)", "All files (*)"]
-        currentFolder: "file://" + Worker.currentAppPath()
-        selectedFile: "file://" + Worker.currentAppPath() + "/preset.json"
-        onAccepted: {
-            Worker.savePresets(Worker.urlToPath(selectedFile))
+        onChosen: (path) => {
+            Worker.savePresets(path)
             dialog.close()
         }
     }
