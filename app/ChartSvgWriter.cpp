@@ -4,6 +4,7 @@
 
 #include <QAreaSeries>
 #include <QBuffer>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QDateTime>
 #include <QDateTimeAxis>
@@ -21,6 +22,7 @@ namespace {
 constexpr int DefaultWidth = 900;
 constexpr int DefaultHeight = 600;
 constexpr double TicksWanted = 6;
+constexpr double MaxTicks = 100; ///< more would hide the plot under its grid
 
 /// A tick spacing of 1, 2 or 5 times a power of ten that gives about TicksWanted ticks.
 double niceInterval(double span)
@@ -51,15 +53,47 @@ std::pair<double, double> limits(const QVariantMap &chart, const QString &key)
             limitValue(chart.value(key.toLower() + QStringLiteral("Max")))};
 }
 
+/// A time axis from `min` to `max` (ms since the epoch) labelled at `ticks`, the times the page
+/// labels; without them the axis spaces its own labels.
+QAbstractAxis *timeAxis(double min, double max, const QVariantList &ticks)
+{
+    auto *category = new QCategoryAxis;
+    category->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    category->setStartValue(min);
+    for (const QVariant &tick : ticks) {
+        const double ms = tick.toDouble();
+        // Each label ends a category, after the one before it.
+        if (!(ms > min && ms <= max))
+            continue;
+        const QDateTime time = QDateTime::fromMSecsSinceEpoch(qint64(ms));
+        QString label = time.toString(QStringLiteral("hh:mm:ss"));
+        // Labels name the ticks: a time of day seen before needs its date.
+        if (category->categoriesLabels().contains(label))
+            label = time.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+        category->append(label, ms);
+    }
+    if (category->count() > 0) {
+        category->setRange(min, max);
+        return category;
+    }
+    delete category;
+    auto *time = new QDateTimeAxis;
+    time->setFormat(QStringLiteral("hh:mm:ss"));
+    time->setRange(QDateTime::fromMSecsSinceEpoch(qint64(min)), QDateTime::fromMSecsSinceEpoch(qint64(max)));
+    return time;
+}
+
 QAbstractAxis *axisFor(const QVariantMap &chart, Qt::Orientation orientation)
 {
     const bool horizontal = orientation == Qt::Horizontal;
     const QString key = horizontal ? QStringLiteral("X") : QStringLiteral("Y");
+    const auto [min, max] = limits(chart, key);
+    const bool hasRange = min < max;
+    const bool isTime = horizontal && chart.value(QStringLiteral("timeAxis")).toBool() && hasRange;
     QAbstractAxis *axis = nullptr;
-    if (horizontal && chart.value(QStringLiteral("timeAxis")).toBool()) {
-        auto *time = new QDateTimeAxis;
-        time->setFormat(QStringLiteral("hh:mm:ss"));
-        axis = time;
+    if (isTime) {
+        // A time axis takes times, not numbers: given ms, it would keep the span of every point.
+        axis = timeAxis(min, max, chart.value(QStringLiteral("timeTicks")).toList());
     } else if (chart.value(QStringLiteral("log") + key).toBool()) {
         auto *log = new QLogValueAxis;
         log->setLabelFormat(QStringLiteral("%.4g"));
@@ -67,22 +101,22 @@ QAbstractAxis *axisFor(const QVariantMap &chart, Qt::Orientation orientation)
         axis = log;
     } else {
         auto *linear = new QValueAxis;
-        linear->setLabelFormat(QStringLiteral("%.4g"));
+        const QString format = chart.value(key.toLower() + QStringLiteral("LabelFormat")).toString();
+        linear->setLabelFormat(format.isEmpty() ? QStringLiteral("%.4g") : format);
         axis = linear;
     }
     axis->setTitleText(chart.value(key.toLower() + QStringLiteral("Title")).toString());
-    if (const auto [min, max] = limits(chart, key); min < max) {
-        // A time axis takes times, not numbers: given ms, it would keep the span of every point.
-        if (auto *time = qobject_cast<QDateTimeAxis *>(axis))
-            time->setRange(QDateTime::fromMSecsSinceEpoch(qint64(min)),
-                           QDateTime::fromMSecsSinceEpoch(qint64(max)));
-        else
-            axis->setRange(min, max);
-    }
-    // Round ticks, as on the page, rather than a fixed count at odd values.
+    if (isTime)
+        return axis;
+    if (hasRange)
+        axis->setRange(min, max);
+    // Round ticks, as on the page (its own interval where it gives one), rather than a fixed
+    // count at odd values.
     if (auto *linear = qobject_cast<QValueAxis *>(axis); linear && linear->max() > linear->min()) {
+        const double span = linear->max() - linear->min();
+        const double given = chart.value(key.toLower() + QStringLiteral("Interval")).toDouble();
         linear->setTickAnchor(0);
-        linear->setTickInterval(niceInterval(linear->max() - linear->min()));
+        linear->setTickInterval(given > 0 && span / given <= MaxTicks ? given : niceInterval(span));
         linear->setTickType(QValueAxis::TicksDynamic);
     }
     return axis;

@@ -18,7 +18,9 @@ public:
     /// `chart` holds "series" (the page's QXYSeries or QAreaSeries with every point), "drawn"
     /// (the series the page draws for each, whose look is copied; hidden ones are left out),
     /// "xTitle", "yTitle", "xMin", "xMax", "yMin", "yMax" (on a time axis ms since the epoch or
-    /// date-times), "logX", "logY", "timeAxis" (x in ms since the epoch), "width" and "height"
+    /// date-times), "logX", "logY", "timeAxis" (x in ms since the epoch), optionally
+    /// "xInterval", "yInterval", "xLabelFormat" and "yLabelFormat" (the linear axes' tick spacing
+    /// and printf label format) and "timeTicks" (the labelled times, ms), "width" and "height"
     /// (pixels). Empty on success, else the text to show.
     Q_INVOKABLE QString write(const QString &fileName, const QVariantMap &chart) const;
 

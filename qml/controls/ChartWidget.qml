@@ -157,10 +157,14 @@ Item {
     function drawingDescription() {
         var x = currentXAxis()
         var y = currentYAxis()
+        // The ticks as drawn here: a linear axis' spacing and format, the time axis' labelled times.
         return { "series": exportedSeries(), "drawn": previousShown.concat(shownList),
                  "xTitle": xTitle, "yTitle": yTitle, "xMin": x.min, "xMax": x.max,
                  "yMin": y.min, "yMax": y.max, "logX": logX && !timeAxis, "logY": logY,
-                 "timeAxis": timeAxis, "width": chart.width, "height": chart.height }
+                 "timeAxis": timeAxis, "timeTicks": timeTicks,
+                 "xInterval": x.tickInterval, "yInterval": y.tickInterval,
+                 "xLabelFormat": x.labelFormat, "yLabelFormat": y.labelFormat,
+                 "width": chart.width, "height": chart.height }
     }
     /// A series on the axes in use, for mapping between the plot and values.
     function referenceSeries() {

@@ -85,6 +85,7 @@ private slots:
                           {"yMax", 10000.0},
                           {"logY", logY},
                           {"timeAxis", timeAxis},
+            {"timeTicks", QVariantList{x0 + 10000, x0 + 30000, x0 + 50000}},
                           {"width", 640},
                           {"height", 400}};
         const Drawing drawing = parse(ChartSvgWriter::render(chart));
