@@ -31,8 +31,11 @@ private slots:
     void initTestCase();
     void temperatureChartSavesWhatItShows();
     void channelsKeepTheirColoursAcrossRuns();
+    void sweepDrawingShowsTheSweep();
 
 private:
+    /// Saves the chart as a drawing at `path` and keeps it, drawn again as a picture, as `name`.png.
+    QByteArray saveDrawing(ProgramOnDisplay &program, const QString &path, const QString &name);
     /// Starts the program on the demo crate and opens the "+" menu's tab `tab`.
     bool openChartPage(ProgramOnDisplay &program, const QString &tab);
     /// Pixels of `color` inside `area` of `image`.
@@ -75,6 +78,25 @@ int tst_ChartsOnDisplay::pixelsOf(const QImage &image, const QRect &area, const 
     return count;
 }
 
+QByteArray tst_ChartsOnDisplay::saveDrawing(ProgramOnDisplay &program, const QString &path,
+                                            const QString &name)
+{
+    QFile file(path);
+    if (!program.saveFromChart(QStringLiteral("Drawing (SVG)..."), path) || !file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray drawing = file.readAll();
+    QSvgRenderer renderer(drawing);
+    QImage drawn(renderer.defaultSize(), QImage::Format_RGB32);
+    drawn.fill(Qt::white);
+    QPainter painter(&drawn);
+    renderer.render(&painter);
+    painter.end();
+    return renderer.isValid() &&
+                   drawn.save(QStringLiteral(VT_ARTEFACT_DIR "/tst_ChartsOnDisplay/") + name + ".png")
+               ? drawing
+               : QByteArray();
+}
+
 void tst_ChartsOnDisplay::temperatureChartSavesWhatItShows()
 {
     ProgramOnDisplay program(*m_display);
@@ -103,23 +125,12 @@ void tst_ChartsOnDisplay::temperatureChartSavesWhatItShows()
     QVERIFY(picture.save(QStringLiteral(VT_ARTEFACT_DIR "/tst_ChartsOnDisplay/saved-temperature.png")));
 
     // The drawing spans the minutes on the screen, names its trace and keeps it in the frame.
-    const QString drawingPath = m_files.filePath(QStringLiteral("temperature.svg"));
-    QVERIFY(program.saveFromChart(QStringLiteral("Drawing (SVG)..."), drawingPath));
-    QFile file(drawingPath);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray drawing = file.readAll();
+    const QByteArray drawing = saveDrawing(program, m_files.filePath(QStringLiteral("temperature.svg")),
+                                           QStringLiteral("saved-temperature-svg"));
     QVERIFY(drawing.contains("Temperature 5"));
     QVERIFY2(drawing.contains(shown.toString(QStringLiteral("hh:mm")).toLatin1()) ||
                  drawing.contains(shown.addSecs(-60).toString(QStringLiteral("hh:mm")).toLatin1()),
              drawing.left(2000).constData());
-    QSvgRenderer renderer(drawing);
-    QVERIFY(renderer.isValid());
-    QImage drawn(renderer.defaultSize(), QImage::Format_RGB32);
-    drawn.fill(Qt::white);
-    QPainter painter(&drawn);
-    renderer.render(&painter);
-    painter.end();
-    QVERIFY(drawn.save(QStringLiteral(VT_ARTEFACT_DIR "/tst_ChartsOnDisplay/saved-temperature-svg.png")));
     QVERIFY(program.click(QStringLiteral("startButton")));
     QVERIFY(program.quit());
 }
@@ -169,6 +180,27 @@ void tst_ChartsOnDisplay::channelsKeepTheirColoursAcrossRuns()
     QVERIFY(program.waitFor(QStringLiteral("yAutoscale"), ShowMs).found);
     QTest::qWait(TraceMs);
     QVERIFY(!m_display->screenshot(QStringLiteral("sspd-driver")).isEmpty());
+    QVERIFY(program.quit());
+}
+
+void tst_ChartsOnDisplay::sweepDrawingShowsTheSweep()
+{
+    ProgramOnDisplay program(*m_display);
+    QVERIFY2(openChartPage(program, QStringLiteral("CPS(Current)")), qPrintable(program.output()));
+    // Channel 1 from 15 to 17 uA in 0.2 uA steps, 0.1 s each, then shown on a log axis.
+    QVERIFY(program.retype(QStringLiteral("parameter_to"), QStringLiteral("17")));
+    QVERIFY(program.retype(QStringLiteral("parameter_step"), QStringLiteral("0.2")));
+    QVERIFY(program.retype(QStringLiteral("parameter_time_constant"), QStringLiteral("0.1")));
+    QVERIFY(program.click(QStringLiteral("startButton")));
+    QVERIFY(program.waitFor(QStringLiteral("text=Stop"), ShowMs).found);
+    QVERIFY2(program.waitFor(QStringLiteral("text=Start"), ConnectWaitMs).found, "the sweep did not end");
+    QVERIFY(program.click(QStringLiteral("text=log Y")));
+    QTest::qWait(ShowMs / 10); // a frame or two
+    QVERIFY(!m_display->screenshot(QStringLiteral("cps-current")).isEmpty());
+    const QByteArray drawing = saveDrawing(program, m_files.filePath(QStringLiteral("sweep.svg")),
+                                           QStringLiteral("saved-cps-current-svg"));
+    QVERIFY(drawing.contains("SSPD 1"));
+    QVERIFY(drawing.contains("Current, "));
     QVERIFY(program.quit());
 }
 
