@@ -5,6 +5,7 @@
 #include "DataProviderList.h"
 #include "DriverDataModel.h"
 #include "EepromDataModel.h"
+#include "ImageFileWriter.h"
 #include "MyChartRect.h"
 #include "RecycleController.h"
 #include "SeriesThinner.h"
@@ -56,6 +57,9 @@ void registerQmlTypes()
     qmlRegisterSingletonType<ChartSvgWriter>(
         QmlModule, 1, 0, "ChartSvgWriter",
         [](QQmlEngine *, QJSEngine *) -> QObject * { return new ChartSvgWriter; });
+    qmlRegisterSingletonType<ImageFileWriter>(
+        QmlModule, 1, 0, "ImageFileWriter",
+        [](QQmlEngine *, QJSEngine *) -> QObject * { return new ImageFileWriter; });
     qmlRegisterSingletonType<UserFolders>(
         QmlModule, 1, 0, "UserFolders",
         [](QQmlEngine *, QJSEngine *) -> QObject * { return new UserFolders; });

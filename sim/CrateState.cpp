@@ -114,10 +114,13 @@ bool CrateState::write(QString *error) const
 
     // QSaveFile writes a temporary file beside the target and renames it over the target on
     // commit, so a crash mid-write leaves the previous state intact.
+    // commit() alone would replace the target after a write that failed at flush (a full disk).
     QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(root).toJson()) < 0 || !file.commit()) {
-        *error = QStringLiteral("cannot write state file %1: %2").arg(m_path, file.errorString());
-        return false;
-    }
-    return true;
+    const QByteArray bytes = QJsonDocument(root).toJson();
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush() &&
+        file.error() == QFileDevice::NoError && file.commit())
+        return true;
+    *error = QStringLiteral("cannot write state file %1: %2").arg(m_path, file.errorString());
+    file.cancelWriting();
+    return false;
 }

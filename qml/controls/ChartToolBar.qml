@@ -105,8 +105,9 @@ RowLayout {
         nameFilters: ["PNG image (*.png)"]
         onChosen: (path) => {
             bar.widget.picture.grabToImage(function (result) {
-                if (!result.saveToFile(path))
-                    Worker.sendErrorMessage("ERROR!", "Couldn't open file: " + path)
+                var error = ImageFileWriter.write(path, result.image)
+                if (error !== "")
+                    Worker.sendErrorMessage("ERROR!", error)
             })
         }
     }
