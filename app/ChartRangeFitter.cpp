@@ -13,9 +13,8 @@ namespace {
 /// Where a vertical fit starts, so that any point lowers the bottom and raises the top.
 constexpr double FitBottomStart = 1e20;
 constexpr double FitTopStart = 0;
-/// Sweeps draw a zero count rate at this floor; a logarithmic axis needs a wider range there.
+/// Zero count rates are drawn at this floor; a sweep of nothing but zeros needs a range above it.
 constexpr double CountRateFloor = 1e-5;
-constexpr double FloorBottom = 0.1;
 constexpr double FloorTop = 1;
 /// Where the histogram's horizontal fit starts, counts per second.
 constexpr double HistogramLeftStart = 1e9;
@@ -28,10 +27,12 @@ bool showsOnLogAxis(double y)
     return y > CountRateFloor;
 }
 
-/// The points of `points` a chart with the settings' vertical axis can show.
-QList<QPointF> drawable(const QList<QPointF> &points, const Settings &settings)
+/// The points of `points` the range of `mode` is fitted to. A time chart on a logarithmic axis
+/// leaves out its zero counts; a sweep shows every point, the zero counts past a latched
+/// detector's switching current included.
+QList<QPointF> drawable(const QList<QPointF> &points, const Settings &settings, WorkerAsync::WorkerMode mode)
 {
-    if (!settings.logY())
+    if (!settings.logY() || WorkerAsync::isSweep(mode))
         return points;
     QList<QPointF> shown;
     std::copy_if(points.cbegin(), points.cend(), std::back_inserter(shown),
@@ -128,16 +129,17 @@ void ChartRangeFitter::followTime(MyChartRect *rect, const Settings &settings, W
     rect->setLeft(left);
     rect->setRight(right);
     if (settings.autoscale() || isSingleChannel(mode))
-        fitVertical(rect, settings, left, std::numeric_limits<double>::infinity());
+        fitVertical(rect, settings, mode, left, std::numeric_limits<double>::infinity());
 }
 
-bool ChartRangeFitter::fitVertical(MyChartRect *rect, const Settings &settings, double xAfter, double xUntil)
+bool ChartRangeFitter::fitVertical(MyChartRect *rect, const Settings &settings, WorkerAsync::WorkerMode mode,
+                                   double xAfter, double xUntil)
 {
     double bottom = FitBottomStart;
     double top = FitTopStart;
     bool anyVisible = false;
     for (const QAbstractSeries *one : settings.series()) {
-        for (const QPointF &point : drawable(pointsOf(one), settings)) {
+        for (const QPointF &point : drawable(pointsOf(one), settings, mode)) {
             if (point.x() <= xAfter || point.x() > xUntil)
                 continue;
             anyVisible = true;
@@ -166,11 +168,11 @@ void ChartRangeFitter::refitVertical(MyChartRect *rect, const Settings &settings
         [[fallthrough]];
     case WorkerAsync::WorkerModeSspdSingleChannel:
     case WorkerAsync::WorkerModeTemperatureSingleMode:
-        fitVertical(rect, settings, rect->left(), std::numeric_limits<double>::infinity());
+        fitVertical(rect, settings, mode, rect->left(), std::numeric_limits<double>::infinity());
         break;
     case WorkerAsync::WorkerModeCpsVersCurrent:
     case WorkerAsync::WorkerModeCpsVersTrigger:
-        fitVertical(rect, settings, -std::numeric_limits<double>::infinity(),
+        fitVertical(rect, settings, mode, -std::numeric_limits<double>::infinity(),
                     std::numeric_limits<double>::infinity());
         break;
     case WorkerAsync::WorkerModeIVCurves:
@@ -188,7 +190,7 @@ void ChartRangeFitter::followSweep(MyChartRect *rect, const Settings &settings, 
     const QList<QAbstractSeries *> series = settings.series();
     QList<QPointF> collected;
     for (const QAbstractSeries *one : series) {
-        collected += drawable(pointsOf(one), settings).mid(0, StartingPoints);
+        collected += drawable(pointsOf(one), settings, mode).mid(0, StartingPoints);
         if (collected.size() >= StartingPoints)
             break;
     }
@@ -204,7 +206,7 @@ void ChartRangeFitter::followSweep(MyChartRect *rect, const Settings &settings, 
         double right = rect->right();
         double bottom = rect->bottom();
         double top = rect->top();
-        for (const QPointF &point : drawable(pointsOf(series.last()), settings)) {
+        for (const QPointF &point : drawable(pointsOf(series.last()), settings, mode)) {
             left = std::min(left, point.x());
             right = std::max(right, point.x());
             bottom = std::min(bottom, point.y());
@@ -212,11 +214,7 @@ void ChartRangeFitter::followSweep(MyChartRect *rect, const Settings &settings, 
         }
         setBox(rect, left, right, bottom, top);
     }
-    if (mode == WorkerAsync::WorkerModeIVCurves)
-        return;
-    if (rect->bottom() == CountRateFloor)
-        rect->setBottom(FloorBottom);
-    if (rect->top() == CountRateFloor)
+    if (mode != WorkerAsync::WorkerModeIVCurves && rect->top() == CountRateFloor)
         rect->setTop(FloorTop);
 }
 
@@ -250,7 +248,8 @@ void ChartRangeFitter::fitAll(MyChartRect *rect, const Settings &settings, Worke
 {
     QList<QPointF> points;
     for (const QAbstractSeries *one : settings.series())
-        points += mode == WorkerAsync::WorkerModeHistogram ? barsOf(one) : drawable(pointsOf(one), settings);
+        points +=
+            mode == WorkerAsync::WorkerModeHistogram ? barsOf(one) : drawable(pointsOf(one), settings, mode);
     if (points.size() <= 1) {
         setAroundPoint(rect, points.value(0, QPointF(0, settings.logY() ? 1 : 0)), settings.logY());
         return;

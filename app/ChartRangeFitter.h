@@ -37,8 +37,9 @@ public:
     static void refitVertical(MyChartRect *rect, const Settings &settings, WorkerAsync::WorkerMode mode);
 
 private:
-    /// Sets the vertical range to the points with x in (xAfter, xUntil]; false when none.
-    static bool fitVertical(MyChartRect *rect, const Settings &settings, double xAfter, double xUntil);
+    /// Sets the vertical range to the points of `mode` with x in (xAfter, xUntil]; false when none.
+    static bool fitVertical(MyChartRect *rect, const Settings &settings, WorkerAsync::WorkerMode mode,
+                            double xAfter, double xUntil);
     static void followTime(MyChartRect *rect, const Settings &settings, WorkerAsync::WorkerMode mode,
                            qint64 nowMs);
     static void followSweep(MyChartRect *rect, const Settings &settings, WorkerAsync::WorkerMode mode);

@@ -1,7 +1,8 @@
 #include "SeriesExporter.h"
 #include "AppLogging.h"
 
-#include <QtCharts/QXYSeries>
+#include <QtCharts/QAreaSeries>
+#include <QtCharts/QLineSeries>
 
 namespace {
 constexpr int Decimals = 6;
@@ -51,20 +52,33 @@ QByteArray SeriesExporter::multipleSeries(const QList<Column> &columns)
     return text;
 }
 
-QList<QPointF> SeriesExporter::pointsOf(const QXYSeries *series)
+QList<QPointF> SeriesExporter::pointsOf(const QAbstractSeries *series)
 {
-    return series ? series->points() : QList<QPointF>();
+    if (const auto *xy = qobject_cast<const QXYSeries *>(series))
+        return xy->points();
+    const auto *histogram = qobject_cast<const QAreaSeries *>(series);
+    const QLineSeries *bars = histogram ? histogram->upperSeries() : nullptr;
+    if (!bars)
+        return {};
+    // Each bar is four points: its foot and top on the left edge, its top and foot on the right.
+    constexpr int PointsPerBar = 4;
+    const QList<QPointF> outline = bars->points();
+    QList<QPointF> bins;
+    for (qsizetype top = 1; top + 1 < outline.size(); top += PointsPerBar)
+        bins << QPointF((outline.at(top).x() + outline.at(top + 1).x()) / 2, outline.at(top).y());
+    return bins;
 }
 
 QList<SeriesExporter::Column> SeriesExporter::columnsOf(const QVariantList &seriesList)
 {
     QList<Column> columns;
     for (const QVariant &entry : seriesList) {
-        const auto *series = qobject_cast<const QXYSeries *>(entry.value<QObject *>());
-        if (!series)
+        const auto *series = qobject_cast<const QAbstractSeries *>(entry.value<QObject *>());
+        if (!series ||
+            !(qobject_cast<const QXYSeries *>(series) || qobject_cast<const QAreaSeries *>(series)))
             continue;
         qCDebug(lcFacade) << "Processing series:" << series->name();
-        columns.append({series->name(), series->points()});
+        columns.append({series->name(), pointsOf(series)});
     }
     return columns;
 }

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QVariantList>
 
-class QXYSeries;
+class QAbstractSeries;
 
 /// Chart series as text files: one series as "x\ty" lines, several side by side under a header
 /// of their names, numbers with six decimals and lines ended by "\r\n". Files are replaced whole.
@@ -25,8 +25,10 @@ public:
     /// Rows up to the longest column; a column without a point i writes "---\t---\t" in row i.
     static QByteArray multipleSeries(const QList<Column> &columns);
 
-    static QList<QPointF> pointsOf(const QXYSeries *series);
-    /// The XY series among `seriesList` (other entries are skipped), as columns.
+    /// What an export writes of `series`: an XY series' points; for a histogram (an area series)
+    /// one point per bar, at the middle of its bin, with its count. None for anything else.
+    static QList<QPointF> pointsOf(const QAbstractSeries *series);
+    /// The XY series and histograms among `seriesList` (other entries are skipped), as columns.
     static QList<Column> columnsOf(const QVariantList &seriesList);
     static int longest(const QList<Column> &columns);
 };

@@ -1,4 +1,5 @@
 #include "SweepParameterLists.h"
+#include "СSweepParameters.h"
 
 namespace {
 using Kind = DriverDataModel::DriverDataModelType;
@@ -28,6 +29,13 @@ ParameterItem timeConstant(const QString &group)
     return row("time_constant", QStringLiteral("Time Constant (s):"), 1, group, Spin, 1, 2, 0.01, 10);
 }
 
+/// Whether an IV curve comes back to its start in the same run, to show the hysteresis.
+ParameterItem bothWays()
+{
+    return ParameterItem(QLatin1String(СSweepParameters::BothWaysKey), QStringLiteral("Up and down:"), false,
+                         BiasGroup, DriverDataModel::DriverDataTypeBool, true, 1, 0, QPointF(0, 1));
+}
+
 QList<ParameterItem> currentSweep(bool withTrigger)
 {
     // The labels' unit is the Greek mu with a Latin A.
@@ -39,6 +47,8 @@ QList<ParameterItem> currentSweep(bool withTrigger)
     if (withTrigger)
         items << row("trigger", QStringLiteral("Stop trigger (mV):"), 0.1, BiasGroup, Spin, Milli, 0, 0,
                      5000);
+    else
+        items << bothWays();
     return items << timeConstant(BiasGroup) << runningPoint();
 }
 

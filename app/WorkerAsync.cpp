@@ -21,10 +21,12 @@
 #include "SeriesExporter.h"
 #include "Settings.h"
 #include "SweepParameterLists.h"
+#include "SweepReturnOffer.h"
 #include "TraceHeader.h"
 #include "TraceLogger.h"
 #include "VantrelListProvider.h"
 #include "WorkerProcess.h"
+#include "СSweepParameters.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -136,6 +138,11 @@ bool WorkerAsync::isSweep(WorkerMode mode)
     return mode == WorkerModeCpsVersCurrent || mode == WorkerModeCpsVersTrigger || mode == WorkerModeIVCurves;
 }
 
+bool WorkerAsync::isRun(WorkerMode mode)
+{
+    return isSweep(mode) || mode == WorkerModeHistogram;
+}
+
 WorkerAsync *WorkerAsync::instance()
 {
     if (!s_instance)
@@ -159,7 +166,15 @@ WorkerAsync::WorkerAsync()
           },
           this)),
       m_recycle(new RecycleController(
-          [this](const QVariantList &request) { sendCommand(CommandRecycle, request); }, this))
+          [this](const QVariantList &request) { sendCommand(CommandRecycle, request); }, this)),
+      m_sweepReturn(new SweepReturnOffer(
+          [this](int address, double bias, double level) {
+              // Through zero bias, so that a detector the sweep left latched recovers.
+              m_latchReset->rememberSetPoint(address, bias);
+              m_latchReset->reset(address, bias);
+              setParameter(address, QStringLiteral("cmp_ref_level"), level);
+          },
+          this))
 {
     qRegisterMetaType<WorkerAsync::WorkerCommands>();
     qRegisterMetaType<WorkerAsync::WorkerMode>();
@@ -198,11 +213,13 @@ void WorkerAsync::connectWorker()
     connect(worker, &WorkerProcess::sweepProgress, this, &WorkerAsync::setProgress);
     connect(worker, &WorkerProcess::sweepFinished, this, [this] {
         m_sweepRunning = false;
+        m_sweepReturn->offer();
         emit sweepFinished();
     });
     connect(worker, &WorkerProcess::eepromDataReady, this, &WorkerAsync::eepromDataReady);
     connect(worker, &WorkerProcess::eepromUpdated, this, &WorkerAsync::eepromDataUpdated);
     connect(worker, &WorkerProcess::dataReady, this, &WorkerAsync::updateData);
+    connect(worker, &WorkerProcess::runReading, this, &WorkerAsync::updateRunData);
     connect(worker, &WorkerProcess::updatePlot, this, &WorkerAsync::updatePlot);
     connect(m_traceLog, &TraceLogger::failed, this,
             [this](const QString &error) { emit sendErrorMessage(ErrorTitle, error); });
@@ -425,9 +442,11 @@ void WorkerAsync::activateMode(WorkerMode mode)
         m_modulesAtRunStart = m_dataList->items();
     }
     // The worker leaves the module as the last step set it; say so.
-    if (m_sweepRunning && mode != m_currentMode)
+    if (m_sweepRunning && mode != m_currentMode) {
         setStatusText(QStringLiteral("Sweep stopped at %1 %; the channel keeps the last value set.")
                           .arg(m_progress, 0, 'f', 0));
+        m_sweepReturn->offer();
+    }
     m_currentMode = mode;
     // A log that goes on over several runs notes each run's channels and their settings.
     if (m_traceLog->active() && mode != WorkerModeNoAction)
@@ -455,6 +474,7 @@ void WorkerAsync::activateMode(WorkerMode mode)
     case WorkerModeIVCurves:
         setProgress(0);
         setStatusText(QStringLiteral("Start Sweep process..."));
+        rememberBeforeSweep(mode);
         queueSweepSetup();
         break;
     default:
@@ -471,6 +491,8 @@ void WorkerAsync::queueSweepSetup()
         for (const ParameterItem &item : *items)
             m_sweepValues.insert(item.name(), item.value());
     }
+    m_sweepValues.insert(QLatin1String(СSweepParameters::RunKey),
+                         m_sweepRun.begin(m_settings->activeChannel()));
     sendCommand(CommandSetActiveChannels, QVariant::fromValue(QList<int>{m_settings->activeChannel()}));
     sendCommand(CommandSweepParams, m_sweepValues);
 }
@@ -507,10 +529,10 @@ void WorkerAsync::writeUserFile(const QString &fileName, const QByteArray &conte
     }
 }
 
-void WorkerAsync::saveSeries(QXYSeries *series, const QString &fileName)
+void WorkerAsync::saveSeries(QAbstractSeries *series, const QString &fileName)
 {
     if (series)
-        writeUserFile(fileName, SeriesExporter::oneSeries(series->points()));
+        writeUserFile(fileName, SeriesExporter::oneSeries(SeriesExporter::pointsOf(series)));
 }
 
 void WorkerAsync::saveMultipleSeries(const QVariantList &seriesList, const QString &fileName)
@@ -677,9 +699,36 @@ void WorkerAsync::updateData(int address, const QVariantHash &data)
     const QString lostSettings = m_reconnectCheck->moduleRead(address, data);
     if (!lostSettings.isEmpty())
         setStatusText(lostSettings);
+    // A sweep or histogram takes only the readings of its own run, which come on their own.
+    if (!isRun(m_currentMode))
+        plotReading(address, data);
+}
+
+void WorkerAsync::updateRunData(int address, const QVariantHash &data, quint64 run)
+{
+    if (isRun(m_currentMode) && m_sweepRun.accepts(address, run))
+        plotReading(address, data);
+}
+
+void WorkerAsync::plotReading(int address, const QVariantHash &data)
+{
     // The IV curve charts the bias source's current and voltage, which stay measurements.
-    if (valid || m_currentMode == WorkerModeIVCurves)
+    if (data.value(QLatin1String(ReadingValidity::ValidKey), true).toBool() ||
+        m_currentMode == WorkerModeIVCurves)
         plotValues(address, data);
+}
+
+void WorkerAsync::rememberBeforeSweep(WorkerMode mode)
+{
+    const int address = m_settings->activeChannel();
+    for (const DataProviderItem &item : m_dataList->items()) {
+        if (item.byName(QStringLiteral("address")).toInt() == address) {
+            m_sweepReturn->remember(mode, address, item.byName(QStringLiteral("current")).toDouble(),
+                                    item.byName(QStringLiteral("cmp_ref_level")).toDouble());
+            return;
+        }
+    }
+    m_sweepReturn->forget();
 }
 
 void WorkerAsync::plotValues(int address, const QVariantHash &data)

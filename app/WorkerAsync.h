@@ -12,6 +12,7 @@
 #include "DataProviderItem.h"
 #include "ParameterItem.h"
 #include "PausedPoints.h"
+#include "SweepRunFilter.h"
 
 #include <QDateTime>
 
@@ -21,8 +22,10 @@ class LatchReset;
 class LatchedPoints;
 class ReconnectSettingsCheck;
 class MyChartRect;
+class QAbstractSeries;
 class QAreaSeries;
 class RecycleController;
+class SweepReturnOffer;
 class QXYSeries;
 class Settings;
 class TraceHeader;
@@ -39,6 +42,7 @@ class WorkerAsync : public QObject
     Q_MOC_INCLUDE(<QtCharts / QXYSeries>)
     Q_MOC_INCLUDE("TraceLogger.h")
     Q_MOC_INCLUDE("RecycleController.h")
+    Q_MOC_INCLUDE("SweepReturnOffer.h")
     Q_PROPERTY(bool GUIEnable READ GUIEnable WRITE setGUIEnable NOTIFY GUIEnableChanged)
     Q_PROPERTY(QStringList AvailableVantrels READ AvailableVantrels WRITE setAvailableVantrels NOTIFY
                    AvailableVantrelsChanged)
@@ -54,6 +58,8 @@ class WorkerAsync : public QObject
     Q_PROPERTY(QString WorkerVersion READ WorkerVersion CONSTANT)
     /// The "Recycle" screen's state and commands.
     Q_PROPERTY(RecycleController *recycle READ recycle CONSTANT)
+    /// After a sweep: the offer to set its channel's bias and trigger level as before it.
+    Q_PROPERTY(SweepReturnOffer *sweepReturn READ sweepReturn CONSTANT)
     Q_PROPERTY(bool isSystemEqualRaspberryPi READ isSystemEqualRaspberryPi CONSTANT)
     /// The live charts stop drawing while true; readings go on and are drawn on resume.
     Q_PROPERTY(bool plotPaused READ plotPaused WRITE setPlotPaused NOTIFY plotPausedChanged)
@@ -131,6 +137,8 @@ public:
     static constexpr qint64 MaxHistogramBins = 10000;
     /// Modes 5 to 7, which step a setting and end by themselves.
     static bool isSweep(WorkerMode mode);
+    /// The sweeps and the histogram: modes whose points are the readings of one run.
+    static bool isRun(WorkerMode mode);
 
     /// The process-wide facade, created without parent on first use.
     static WorkerAsync *instance();
@@ -154,6 +162,7 @@ public:
     void setAnimationEnable(bool enable);
     Settings *settings() const { return m_settings; }
     RecycleController *recycle() const { return m_recycle; }
+    SweepReturnOffer *sweepReturn() const { return m_sweepReturn; }
     void setSettings(Settings *settings);
     double progress() const { return m_progress; }
     WorkerMode currentMode() const { return m_currentMode; }
@@ -189,8 +198,9 @@ public slots:
     void deactivateMode(WorkerAsync::WorkerMode mode);
     void sendCommand(WorkerAsync::WorkerCommands cmd, const QVariant &params);
     void setParameter(int address, const QString &parameter, const QVariant &value);
-    /// Exports one series as "x\ty" lines; nothing for a null series.
-    void saveSeries(QXYSeries *series, const QString &fileName);
+    /// Exports one series as "x\ty" lines (a histogram: bin middle and count); nothing for a
+    /// null series.
+    void saveSeries(QAbstractSeries *series, const QString &fileName);
     /// Exports the XY series of the list side by side; nothing when none has a point.
     void saveMultipleSeries(const QVariantList &seriesList, const QString &fileName);
     void rescaleChartRec(WorkerAsync::WorkerMode mode);
@@ -242,6 +252,8 @@ signals:
 
 private slots:
     void updateData(int address, const QVariantHash &data);
+    /// A reading of a sweep or histogram run: a point of the screen's run only if it is one.
+    void updateRunData(int address, const QVariantHash &data, quint64 run);
     void updatePlot();
     /// Fits the shown range again after the vertical axis changed between linear and logarithmic.
     void refitVerticalRange();
@@ -265,7 +277,11 @@ private:
     QXYSeries *seriesNamed(const QString &name) const;
     QXYSeries *lastSeries() const;
     void appendToTrace(QXYSeries *series, double x, double y, bool capped, bool latched = false);
+    /// Draws a reading the module says it measured (the IV curve's are always measurements).
+    void plotReading(int address, const QVariantHash &data);
     void plotValues(int address, const QVariantHash &data);
+    /// Starts the return offer of a sweep on the active channel with the values last read there.
+    void rememberBeforeSweep(WorkerMode mode);
     /// Raises the bar of the bin `cps` falls in; builds the bars first when there are none.
     void addToHistogram(double cps);
     void buildHistogramBars(QAreaSeries *histogram);
@@ -300,6 +316,8 @@ private:
     TraceLogger *m_traceLog;
     LatchReset *m_latchReset; ///< child
     RecycleController *m_recycle;
+    SweepReturnOffer *m_sweepReturn; ///< child
+    SweepRunFilter m_sweepRun;
     QDateTime m_runStart;                        ///< when the current mode was activated
     QList<DataProviderItem> m_modulesAtRunStart; ///< the module list at that moment
     int m_connectionState = 0;

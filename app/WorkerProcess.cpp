@@ -442,7 +442,7 @@ bool WorkerProcess::sweepStep()
         if (!driver)
             continue;
         // A failed read is reported as a fault point and the sweep goes on.
-        updateData(driver, m_timeConstMs);
+        updateRunData(driver);
         const СSweepParameters sweep(m_sweepParameters);
         DriverHelper helper(driver);
         bool stop = sweep.done();
@@ -462,10 +462,21 @@ bool WorkerProcess::sweepStep()
         helper.setParameter(setting, sweep.next(), 1);
         m_sweepParameters.insert(QStringLiteral("current"), sweep.next());
     }
+        if (sweep.turnsBack())
+            m_sweepParameters.insert(QLatin1String(СSweepParameters::ReturningKey), true);
     return true;
 }
 
 void WorkerProcess::pollAllModules()
+bool WorkerProcess::updateRunData(CommonDriver *driver)
+{
+    const bool read = updateData(driver, m_timeConstMs);
+    const QVariantHash fault{{QStringLiteral("status"), int(DeviceStatusFault)}};
+    emit runReading(driver->devAddress(), read ? m_lastData : fault,
+                    СSweepParameters(m_sweepParameters).run());
+    return read;
+}
+
 {
     for (CommonDriver *driver : std::as_const(m_drivers)) {
         if (StopRequest::isPending())
@@ -486,7 +497,10 @@ void WorkerProcess::pollActiveChannels()
             return;
         if (!driver)
             continue;
-        if (!updateData(driver, timeBased ? m_timeConstMs : 0))
+        const bool read = m_mode == WorkerAsync::WorkerModeHistogram
+                              ? updateRunData(driver)
+                              : updateData(driver, timeBased ? m_timeConstMs : 0);
+        if (!read)
             return;
         if (m_mode == WorkerAsync::WorkerModeSspdSingleChannel) {
             // The single-channel screen follows the module's own counting period.

@@ -69,6 +69,9 @@ signals:
     void connected();
     void deviceListUpdated(const QJsonObject &list);
     void dataReady(int address, const QVariantHash &values);
+    /// The values of a reading a sweep or histogram step took (already sent with dataReady),
+    /// stamped with the run of the sweep values in force.
+    void runReading(int address, const QVariantHash &values, quint64 run);
     void eepromDataReady(int address, const QVariantMap &data);
     void eepromUpdated();
     void updatePlot();
@@ -128,6 +131,8 @@ private:
     bool sweepStep();
     /// Reports the sweep complete and leaves the worker idle.
     void sweepFinish();
+    /// Reads one module for the sweep or histogram in progress: dataReady, then runReading.
+    bool updateRunData(CommonDriver *driver);
     void pollActiveChannels();
     void waitForCommandOrPoll(int waitMs);
     /// Ends the loop: waits out a requestStop() still holding the queue lock, then finished.

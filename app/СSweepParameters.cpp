@@ -4,6 +4,7 @@
 
 namespace {
 constexpr double Complete = 100.0; ///< percent
+constexpr double Turn = 50.0;      ///< percent, where a both-ways sweep reaches "to"
 } // namespace
 
 СSweepParameters::СSweepParameters(const QVariantMap &values)
@@ -14,7 +15,10 @@ constexpr double Complete = 100.0; ///< percent
       m_trigger(values.value(QStringLiteral("trigger"), 0.0).toDouble()),
       m_triggerAvailable(values.contains(QStringLiteral("trigger"))),
       m_timeConst(values.value(QStringLiteral("time_constant"), 0.0).toDouble()),
-      m_timeConstAvailable(values.contains(QStringLiteral("time_constant")))
+      m_timeConstAvailable(values.contains(QStringLiteral("time_constant"))),
+      m_bothWays(values.value(QLatin1String(BothWaysKey), false).toBool()),
+      m_returning(values.value(QLatin1String(ReturningKey), false).toBool()),
+      m_run(values.value(QLatin1String(RunKey), 0).toULongLong())
 {
 }
 
@@ -24,19 +28,51 @@ bool СSweepParameters::coversNoRange() const
     return !qIsFinite(m_from) || !qIsFinite(m_to) || m_from == m_to || !qIsFinite(m_step) || m_step <= 0;
 }
 
+double СSweepParameters::direction() const
+{
+    return m_to > m_from ? 1.0 : -1.0;
+}
+
+bool СSweepParameters::isPast(double value, double start, double end) const
+{
+    const double beyond = end > start ? value - end : end - value;
+    return beyond > m_step / 2;
+}
+
+double СSweepParameters::onGrid(double value) const
+{
+    if (coversNoRange())
+        return value;
+    return m_from + std::round((value - m_from) / m_step) * m_step;
+}
+
 double СSweepParameters::progress() const
 {
     if (coversNoRange())
         return Complete;
-    return (m_current - m_from) / (m_to - m_from) * Complete;
+    const double covered = (m_current - m_from) / (m_to - m_from);
+    if (!m_bothWays)
+        return covered * Complete;
+    return m_returning ? Complete - covered * Turn : covered * Turn;
 }
 
 double СSweepParameters::next() const
 {
-    return m_to > m_from ? m_current + m_step : m_current - m_step;
+    const double towardsEnd = m_returning || turnsBack() ? -direction() : direction();
+    return onGrid(m_current + towardsEnd * m_step);
+}
+
+bool СSweepParameters::turnsBack() const
+{
+    return m_bothWays && !m_returning && !coversNoRange() &&
+           isPast(m_current + direction() * m_step, m_from, m_to);
 }
 
 bool СSweepParameters::done() const
 {
-    return coversNoRange() || progress() > Complete;
+    if (coversNoRange())
+        return true;
+    if (!m_bothWays)
+        return isPast(m_current, m_from, m_to);
+    return m_returning && isPast(m_current - direction() * m_step, m_to, m_from);
 }

@@ -21,6 +21,9 @@ BasePage {
     /// Bus addresses of the SSPD modules of the crate.
     property var channels: []
     property int runs: 0
+    /// How far this page's own sweep has come, percent: a fresh page shows 0, not the progress
+    /// another page's sweep reached.
+    property real runProgress: 0
 
     function refreshChannels() {
         var found = []
@@ -56,6 +59,7 @@ BasePage {
         var series = chart.addSeries(newSeriesName(channels[channelBox.currentIndex]), seriesType)
         Worker.settings.series = chart.seriesList
         Worker.settings.activeChannel = ChartMath.channelOfSeriesName(series.name)
+        runProgress = 0
         Worker.activateMode(mode)
         reading = true
         startReading()
@@ -77,6 +81,10 @@ BasePage {
         function onSweepFinished() {
             if (page.reading)
                 page.stop()
+        }
+        function onProgressChanged() {
+            if (page.reading)
+                page.runProgress = Worker.progress
         }
     }
 
@@ -114,13 +122,47 @@ BasePage {
                 enabled: page.reading || channelBox.currentIndex >= 0
                 onClicked: page.reading ? page.stop() : page.start()
             }
+            // Every point of the chart, also after a zoom; a running sweep widens it further.
+            Button {
+                objectName: "fitAllButton"
+                Layout.fillWidth: true
+                text: "Fit all"
+                onClicked: {
+                    chart.viewRange = null
+                    Worker.rescaleChartRec(page.mode)
+                }
+            }
             ProgressBar {
                 objectName: "sweepProgress"
                 Layout.fillWidth: true
                 visible: page.mode !== Worker.WorkerModeHistogram
                 from: 0
                 to: 100
-                value: Worker.progress
+                value: page.runProgress
+            }
+            // After a sweep: set the channel as it was before it (the sweep leaves its last step).
+            ColumnLayout {
+                objectName: "sweepReturnOffer"
+                Layout.fillWidth: true
+                visible: Worker.sweepReturn.offered && Worker.sweepReturn.mode === page.mode && !page.reading
+                Label {
+                    objectName: "sweepReturnText"
+                    Layout.fillWidth: true
+                    text: Worker.sweepReturn.text
+                    wrapMode: Text.Wrap
+                    font.pixelSize: Theme.smallText
+                }
+                RowLayout {
+                    Button {
+                        objectName: "returnButton"
+                        text: "Return"
+                        onClicked: Worker.sweepReturn.accept()
+                    }
+                    Button {
+                        text: "Keep"
+                        onClicked: Worker.sweepReturn.decline()
+                    }
+                }
             }
             StaleMark {
                 model: DataModel

@@ -164,9 +164,8 @@ private slots:
                                      << QList<Points>{{{50, 20}}} << Box{40, 60, 10, 30};
         QTest::newRow("two points") << int(WorkerAsync::WorkerModeCpsVersTrigger)
                                     << QList<Points>{{{50, 20}, {-10, 30}}} << Box{-10, 50, 20, 30};
-        QTest::newRow("zero count rate on a log axis")
-            << int(WorkerAsync::WorkerModeCpsVersCurrent) << QList<Points>{{{50, 1e-5}, {60, 1e-5}}}
-            << Box{50, 60, 0.1, 1};
+        QTest::newRow("only zero counts") << int(WorkerAsync::WorkerModeCpsVersCurrent)
+                                          << QList<Points>{{{50, 1e-5}, {60, 1e-5}}} << Box{50, 60, 1e-5, 1};
         QTest::newRow("IV curve keeps its limits")
             << int(WorkerAsync::WorkerModeIVCurves) << QList<Points>{{{50, 1e-5}, {60, 1e-5}}}
             << Box{50, 60, 1e-5, 1e-5};
@@ -222,9 +221,6 @@ private slots:
                                     << QList<Points>{{{now - 2000, zero}}}
                                     << Box{now - 29500, now + 500, 3, 4}
                                     << Box{now - 29500, now + 500, 0, 10 + zero};
-        QTest::newRow("sweep from zero")
-            << int(WorkerAsync::WorkerModeCpsVersCurrent) << QList<Points>{{{10, zero}, {20, 5}, {30, 50}}}
-            << Box{20, 30, 5, 50} << Box{20, 30, zero, 50};
     }
     void logAxisLeavesOutZeroCounts()
     {
@@ -239,6 +235,36 @@ private slots:
         settings.setLogY(false);
         ChartRangeFitter::refitVertical(&rect, settings, Mode(mode));
         QCOMPARE(boxOf(rect), linearBox);
+    }
+
+    // A sweep past a detector's switching current ends in zero counts: the range follows the
+    // sweep point by point and takes them in on either axis, and "fit all" does the same.
+    void sweepsShowTheLatchedTail_data()
+    {
+        QTest::addColumn<bool>("logY");
+        QTest::newRow("linear") << false;
+        QTest::newRow("logarithmic") << true;
+    }
+    void sweepsShowTheLatchedTail()
+    {
+        QFETCH(bool, logY);
+        settings.setLogY(logY);
+        const double zero = WorkerAsync::LeastCountRate;
+        const Points sweep{{5, 40}, {10, 3e3}, {20, 2e5}, {24, 2.1e5}, {25, zero}, {26, zero}};
+        auto *series = new QScatterSeries(&owner);
+        settings.setSeries({series});
+        for (const QPointF &point : sweep) {
+            series->append(point);
+            ChartRangeFitter::follow(&rect, settings, WorkerAsync::WorkerModeCpsVersCurrent, Now);
+        }
+        const Box all{5, 26, zero, 2.1e5};
+        QCOMPARE(boxOf(rect), all);
+        settings.setLogY(!logY);
+        ChartRangeFitter::refitVertical(&rect, settings, WorkerAsync::WorkerModeCpsVersCurrent);
+        QCOMPARE(boxOf(rect), all);
+        setBox(rect, {1, 2, 3, 4});
+        ChartRangeFitter::fitAll(&rect, settings, WorkerAsync::WorkerModeCpsVersCurrent);
+        QCOMPARE(boxOf(rect), all);
     }
 
     void otherModesLeaveTheRange_data()

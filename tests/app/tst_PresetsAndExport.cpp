@@ -15,6 +15,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtCharts/QAreaSeries>
 #include <QtCharts/QLineSeries>
 
 #include <sys/stat.h>
@@ -62,6 +63,7 @@ private slots:
 
     void seriesFiles_data();
     void seriesFiles();
+    void histogramFilesHoldTheBins();
     void presetsKeepTextAsText();
     void badPresetFilesChangeNothing_data();
     void badPresetFilesChangeNothing();
@@ -129,6 +131,29 @@ void tst_PresetsAndExport::seriesFiles()
         QCOMPARE(readAll(several), bytes);
     }
     qDeleteAll(series);
+}
+
+void tst_PresetsAndExport::histogramFilesHoldTheBins()
+{
+    // Two bins of 100 cps from 0, drawn as four points each; a file holds each bin's middle and count.
+    QLineSeries bars;
+    bars.append({{5, 0}, {5, 3}, {95, 3}, {95, 0}, {105, 0}, {105, 1}, {195, 1}, {195, 0}});
+    QAreaSeries histogram(&bars);
+    histogram.setName("SSPD 1");
+    QLineSeries trace;
+    trace.setName("SSPD 2");
+    trace.append(7, 8);
+    WorkerAsync *facade = WorkerAsync::instance();
+    const QString single = m_dir.filePath("histogram.txt");
+    facade->saveSeries(&histogram, single);
+    QCOMPARE(readAll(single), QByteArray("50.000000\t3.000000\r\n"
+                                         "150.000000\t1.000000\r\n"));
+    const QString several = m_dir.filePath("histograms.txt");
+    facade->saveMultipleSeries({QVariant::fromValue<QObject *>(&histogram), QVariant::fromValue<QObject *>(&trace)},
+                               several);
+    QCOMPARE(readAll(several), QByteArray("|SSPD 1|\t|SSPD 2|\t\r\n"
+                                          "50.000000\t3.000000\t7.000000\t8.000000\t\r\n"
+                                          "150.000000\t1.000000\t---\t---\t\r\n"));
 }
 
 void tst_PresetsAndExport::presetsKeepTextAsText()
