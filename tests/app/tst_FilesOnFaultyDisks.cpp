@@ -61,7 +61,6 @@ public:
     enum Writer
     {
         SeriesExport,
-        DescribedExport,
         Presets,
         Calibration,
         TraceLogStart
@@ -134,14 +133,9 @@ QString tst_FilesOnFaultyDisks::save(Writer writer, const QString &fileName)
 {
     WorkerAsync *facade = WorkerAsync::instance();
     QSignalSpy errors(facade, &WorkerAsync::sendErrorMessage);
-    const QVariantList series{QVariant::fromValue<QObject *>(&m_series)};
     switch (writer) {
     case SeriesExport:
         facade->saveSeries(&m_series, fileName);
-        break;
-    case DescribedExport:
-        facade->saveDescribedSeries(series, QStringLiteral("Current, \u03bcA"), QStringLiteral("cps"),
-                                    fileName);
         break;
     case Presets:
         facade->savePresets(fileName);
