@@ -28,9 +28,10 @@ struct RowSpec
     int onlyForType;
 };
 
-// Scales: A -> uA 1e6, V -> mV 1e3. Ranges are in shown units.
+// Scales: A -> uA 1e6, V -> mV 1e3. Ranges are in shown units. The bias range is the bias
+// source's own: the module clamps a larger set point, so it is refused before it is sent.
 const RowSpec SspdRows[] = {
-    {"current", "Current (μA)", "Bias source", Double, 1000000.0, 1, -2500.0, 2500.0, AnyType},
+    {"current", "Current (μA)", "Bias source", Double, 1000000.0, 1, -100.0, 100.0, AnyType},
     {"currentMonitor", "Current monitor (μA)", "Bias source", Fixed, 1000000.0, 1, -2500.0, 2500.0,
      DataProviderList::DeviceTypeSspdM1},
     {"voltage", "Voltage (mV)", "Bias source", Fixed, 1000.0, 2, 0, 0, AnyType},

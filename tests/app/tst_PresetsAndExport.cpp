@@ -324,7 +324,7 @@ void tst_PresetsAndExport::presetsRoundTripThroughTheCrate()
     facade->restorePresets(outOfRange);
     QCOMPARE(errors.size(), 1);
     const QString refused = errors.at(0).at(1).toString();
-    for (const char *part : {"SSPD 1: Current (μA) 500000 is outside -2500 to 2500",
+    for (const char *part : {"SSPD 1: Current (μA) 500000 is outside -100 to 100",
                              "SSPD 3: Trigger (mV) -40000 is outside -100 to 1000", "SSPD 2: Current (μA) 1e+306"})
         QVERIFY2(refused.contains(QString::fromUtf8(part)), qPrintable(refused));
     QTRY_VERIFY_WITH_TIMEOUT(near(value(2, "cmp_ref_level"), 0.2), ConnectWaitMs);

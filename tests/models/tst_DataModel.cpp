@@ -243,7 +243,7 @@ private slots:
         QCOMPARE(panel->data(current, DriverDataModel::TypeRole).toInt(),
                  int(DriverDataModel::DriverDataTypeDouble));
         QCOMPARE(panel->data(current, DriverDataModel::ScaleRole).toDouble(), 1e6);
-        QCOMPARE(panel->data(current, DriverDataModel::RangeRole).toPointF(), QPointF(-2500, 2500));
+        QCOMPARE(panel->data(current, DriverDataModel::RangeRole).toPointF(), QPointF(-100, 100));
 
         const QModelIndex shorted = panel->index(int(names.indexOf("status_shorted")));
         QCOMPARE(panel->data(shorted, DriverDataModel::ValueRole), QVariant(true));
