@@ -449,7 +449,7 @@ void WorkerAsync::activateMode(WorkerMode mode)
     }
     m_currentMode = mode;
     // A log that goes on over several runs notes each run's channels and their settings.
-    if (m_traceLog->active() && mode != WorkerModeNoAction)
+    if (m_traceLog->active() && mode != WorkerModeNoAction && mode != WorkerModeAllChannels)
         m_traceLog->note(describedRun(traceNames(), QString(), QString()).runText());
     switch (mode) {
     case WorkerModeCpsVersTime:
