@@ -28,6 +28,7 @@
 namespace {
 const QString ErrorTitle = QStringLiteral("Error");
 const QString SuccessTitle = QStringLiteral("Success");
+constexpr double FineTemperatureBelowK = 10.0; ///< stage temperatures below this read to 1 mK, K
 const QString ModuleListQuery = QStringLiteral("SYST:DEVJ?\r\n");
 const QString LegacyModuleListQuery = QStringLiteral("SYST:DEVL?\r\n");
 const QString LegacyLineSeparator = QStringLiteral("<br>");
@@ -523,6 +524,12 @@ void WorkerProcess::pollActiveChannels()
         emit setStatusText(
             status +
             QStringLiteral("Time: %1").arg(QTime::currentTime().toString(QStringLiteral("hh:mm:ss"))));
+}
+
+int WorkerProcess::temperatureDecimals() const
+{
+    // A cold stage is read to the millikelvin.
+    return qAbs(m_lastData.value(QStringLiteral("temperature")).toDouble()) < FineTemperatureBelowK ? 3 : 2;
 }
 
 QString WorkerProcess::lastReadingText(const char *key, int decimals) const

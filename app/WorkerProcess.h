@@ -113,6 +113,8 @@ private:
     bool updateData(CommonDriver *driver, int timeConstMs);
     /// `key` of the module just read with `decimals` decimals, or "---" when it is no measurement.
     QString lastReadingText(const char *key, int decimals) const;
+    /// Decimals of the last temperature read: 3 below FineTemperatureBelowK, else 2.
+    int temperatureDecimals() const;
     void pollAllModules();
     /// Runs the preparation of the mode just entered, when it is a sweep or the histogram.
     void initializeMode();

@@ -53,7 +53,7 @@ const RowSpec SspdRows[] = {
 };
 
 const RowSpec TemperatureRows[] = {
-    {"temperature", "Temperature (K)", "Temperature", Fixed, 1.0, 2, 0, 0, AnyType},
+    {"temperature", "Temperature (K)", "Temperature", Fixed, 1.0, 3, 0, 0, AnyType}, // 1 mK on a cold stage
     {"operate", "Commutator", "Temperature", Bool, 1.0, 0, 0, 0, AnyType},
     {"temperature_sensor_current", "Current (μA)", "Advanced", Double, 1000000.0, 1, 0, 25.0, AnyType},
     {"temperature_sensor_voltage", "Voltage (V)", "Advanced", Fixed, 1.0, 3, 0, 0, AnyType},

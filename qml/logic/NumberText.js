@@ -95,3 +95,13 @@ function countRateText(cps, valid) {
 function temperatureText(kelvin, valid) {
     return readingText(kelvin, valid, function (v) { return v.toFixed(1) + " K" })
 }
+
+/// Below this a cryostat stage is read to the millikelvin, K.
+var fineTemperatureBelowK = 10
+
+/// The temperature to 1 mK below 10 K ("4.213 K"), to 10 mK above ("295.40 K").
+function fineTemperatureText(kelvin, valid) {
+    return readingText(kelvin, valid, function (v) {
+        return v.toFixed(Math.abs(v) < fineTemperatureBelowK ? 3 : 2) + " K"
+    })
+}

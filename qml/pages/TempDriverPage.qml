@@ -8,5 +8,5 @@ DriverPage {
     seriesPrefix: "Temperature "
     readingKey: "temperature"
     yTitle: "Temperature, K"
-    readingText: NumberText.temperatureText
+    readingText: NumberText.fineTemperatureText
 }

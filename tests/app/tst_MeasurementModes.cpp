@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -314,6 +315,10 @@ void tst_MeasurementModes::readingsOfSwitchedOffModulesAreNoneAndStayOffCharts()
     facade->activateMode(WorkerAsync::WorkerModeTemperatureVersTime);
     QTRY_VERIFY_WITH_TIMEOUT(thermometer.count() >= 2, WaitMs);
     QVERIFY(valueOf(5, "temperature").toDouble() > 0);
+    // The stage sits near 2.4 K, read to the millikelvin.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        QRegularExpression(QStringLiteral("^Temperature 5: \\d\\.\\d{3} K")).match(facade->statusText()).hasMatch(),
+        WaitMs);
     facade->setParameter(5, QStringLiteral("operate"), false);
     QTRY_VERIFY_WITH_TIMEOUT(!valueOf(5, "temperature").isValid(), WaitMs);
     const int charted = thermometer.count();

@@ -70,6 +70,8 @@ TestCase {
             { tag: "count rate missing", text: NumberText.countRateText(undefined, true), expected: "---" },
             { tag: "temperature", text: NumberText.temperatureText(3.46, true), expected: "3.5 K" },
             { tag: "temperature after a fault", text: NumberText.temperatureText(3.46, false), expected: "---" },
+            { tag: "cold stage to 1 mK", text: NumberText.fineTemperatureText(4.2126, true), expected: "4.213 K" },
+            { tag: "warm stage to 10 mK", text: NumberText.fineTemperatureText(295.4, true), expected: "295.40 K" },
         ]
     }
     function test_readings(data) {
