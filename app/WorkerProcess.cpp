@@ -516,7 +516,7 @@ void WorkerProcess::pollActiveChannels()
         } else if (m_mode == WorkerAsync::WorkerModeTemperatureVersTime) {
             status += QStringLiteral("Temperature %1: %2 K\r\n")
                           .arg(address)
-                          .arg(lastReadingText("temperature", 2));
+                          .arg(lastReadingText("temperature", temperatureDecimals()));
         }
     }
     emit updatePlot();
