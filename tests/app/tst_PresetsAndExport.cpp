@@ -154,6 +154,10 @@ void tst_PresetsAndExport::histogramFilesHoldTheBins()
     QCOMPARE(readAll(several), QByteArray("|SSPD 1|\t|SSPD 2|\t\r\n"
                                           "50.000000\t3.000000\t7.000000\t8.000000\t\r\n"
                                           "150.000000\t1.000000\t---\t---\t\r\n"));
+    const QString described = m_dir.filePath("described.txt");
+    facade->saveDescribedSeries({QVariant::fromValue<QObject *>(&histogram)}, "cps", "Counts", described);
+    QVERIFY2(readAll(described).endsWith("\r\n50.000000\t3.000000\r\n150.000000\t1.000000\r\n"),
+             readAll(described).constData());
 }
 
 void tst_PresetsAndExport::presetsKeepTextAsText()
