@@ -136,6 +136,7 @@ void tst_FileDialogsOnDisplay::oneReturnSavesWhereTyped()
     QVERIFY(typeIntoDialog(program, QStringLiteral("logButton"), QString(), log));
     QVERIFY(QTest::qWaitFor([&] { return QFileInfo::exists(log); }, ShowMs));
     QVERIFY(program.waitFor(QStringLiteral("loggingMark"), ShowMs).found);
+    QTRY_VERIFY_WITH_TIMEOUT(!program.find(QStringLiteral("fileNameTextField")).found, ShowMs);
     QVERIFY(!m_display->screenshot(QStringLiteral("logging-where-typed")).isEmpty());
     QVERIFY(program.click(QStringLiteral("logButton"))); // stops
     QVERIFY(program.click(QStringLiteral("logButton")));
