@@ -276,6 +276,7 @@ Popup {
         standardButtons: Dialog.Yes | Dialog.Cancel
         onAccepted: popup.storage.loadFromFile(path)
         Label {
+            objectName: "eepromLoadText"
             width: parent.width
             wrapMode: Text.WrapAtWordBoundaryOrAnywhere
             text: (loadDialog.udidDiffers
@@ -283,7 +284,8 @@ Popup {
                      + "; this module's UDID is " + (popup.loaded ? popup.storage.udid() : "") + ".\n\n" : "")
                   + (loadDialog.skipped.length > 0
                      ? "Left out when loading:\n" + loadDialog.skipped.map(function (line) { return "\u2022 " + line }).join("\n")
-                       + "\n\nLoad the " + loadDialog.loadable + " constants the file and this module share into the editor?"
+                       + "\n\nLoad the " + loadDialog.loadable + (loadDialog.loadable === 1 ? " constant" : " constants")
+                       + " the file and this module share into the editor?"
                      : "Load its constants into this module's editor anyway?")
         }
     }

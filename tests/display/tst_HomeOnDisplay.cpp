@@ -2,8 +2,10 @@
 #include "SimulatorProcess.h"
 #include "XvfbDisplay.h"
 
+#include <QFile>
 #include <QImage>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -43,6 +45,7 @@ private slots:
     void initTestCase();
     void switchesAndBiasShowTheModule();
     void deviceManagerSaysWhatItDid();
+    void calibrationFileOfAnotherModule();
 
 private:
     void startConnected(ProgramOnDisplay &program, const SimulatorProcess &simulator);
@@ -181,6 +184,65 @@ void tst_HomeOnDisplay::deviceManagerSaysWhatItDid()
                 .found);
     QTest::qWait(SettleProbeMs);
     QVERIFY(!m_display->screenshot(QStringLiteral("constants-header")).isEmpty());
+    QVERIFY(program.quit());
+}
+
+void tst_HomeOnDisplay::calibrationFileOfAnotherModule()
+{
+    QTemporaryDir files;
+    QVERIFY(files.isValid());
+    const QString other = files.filePath(QStringLiteral("other.json"));
+    const QString broken = files.filePath(QStringLiteral("broken.json"));
+    for (const auto &[path, content] :
+         {std::pair{other, QByteArray(R"({"DeviceType": "VT4SDM0", "UDID": "5654-5344-0001-2019-0A11-0001",
+                                          "CurrentAdcCoeffs": [1.5, 2.5], "VoltageAdcCoeffs": [1, 2, 3]})")},
+          std::pair{broken, QByteArray("{\"DeviceType\": ")}}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+    }
+    SimulatorProcess simulator;
+    QVERIFY(simulator.start());
+    ProgramOnDisplay program(*m_display);
+    startConnected(program, simulator);
+    QVERIFY(program.clickSettled(QStringLiteral("settingsButton")));
+    QVERIFY(program.clickSettled(QStringLiteral("deviceManagerItem")));
+    QVERIFY(program.clickSettled(QStringLiteral("moduleHeader3")));
+    QVERIFY(program.clickSettled(QStringLiteral("constantsButton3")));
+    QVERIFY(program.waitFor(QStringLiteral("group_Bias unit (slope, intercept)"), ShowMs).found);
+    QVERIFY(program.clickSettled(QStringLiteral("factoryPassword")));
+    QVERIFY(m_display->type(QStringLiteral("lumbrix")));
+    const auto load = [&](const QString &path) {
+        return program.clickSettled(QStringLiteral("eepromMenuButton")) &&
+               program.clickSettled(QStringLiteral("text=Load EEPROM data")) &&
+               program.retype(QStringLiteral("fileNameTextField"), path);
+    };
+
+    // Another modification's file with one bad entry: the question names both, then loads the rest.
+    QVERIFY(load(other));
+    const auto question = program.waitFor(QStringLiteral("eepromLoadText"), ShowMs);
+    QVERIFY(question.found);
+    for (const char *part :
+         {"UDID 5654-5344-0001-2019-0A11-0001", "a VT4SDM0 module; this module is a VT4SDM1",
+          "\"VoltageAdcCoeffs\" is not a pair of numbers", "Load the 1 constant the file"})
+        QVERIFY2(question.text.contains(QLatin1String(part)), qPrintable(question.text));
+    QTest::qWait(SettleProbeMs);
+    QVERIFY(!m_display->screenshot(QStringLiteral("calibration-question")).isEmpty());
+    QVERIFY(program.clickSettled(QStringLiteral("text=Yes")));
+    const QString loaded =
+        QStringLiteral("text=Constants loaded from the file; \"Set data to device\" sends them.");
+    QVERIFY(program.waitFor(loaded, ShowMs).found);
+    QVERIFY(program.clickSettled(QStringLiteral("group_Bias unit (slope, intercept)")));
+    QVERIFY(program
+                .waitFor(QStringLiteral("first_Current_ADC"), ShowMs,
+                         [](const auto &item) { return item.text == QLatin1String("1.5"); })
+                .found);
+
+    // A file that is no calibration is refused, and the editor no longer says a file was loaded.
+    QVERIFY(load(broken));
+    QVERIFY(program.waitFor(QStringLiteral("text=ERROR!"), ShowMs).found);
+    QTest::qWait(SettleProbeMs);
+    QVERIFY(!m_display->screenshot(QStringLiteral("calibration-refused")).isEmpty());
+    QVERIFY(!program.find(loaded).found);
     QVERIFY(program.quit());
 }
 
