@@ -95,7 +95,8 @@ Popup {
         onActivated: chooser.submit()
     }
 
-    contentItem: ColumnLayout {
+    ColumnLayout {
+        anchors.fill: parent
         spacing: Theme.s(8)
 
         Label {
@@ -135,6 +136,9 @@ Popup {
                 sortCaseSensitive: false
             }
             delegate: ItemDelegate {
+                required property string fileName
+                required property string filePath
+                required property bool fileIsDir
                 width: ListView.view.width
                 text: (fileIsDir ? "\uD83D\uDCC1 " : "    ") + fileName
                 onClicked: {
