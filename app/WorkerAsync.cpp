@@ -760,7 +760,8 @@ void WorkerAsync::plotValues(int address, const QVariantHash &data)
         if (data.contains(cps) && data.contains(current)) {
             const double microAmps = data.value(current).toDouble() * MicroPerUnit;
             setStatusText(QStringLiteral("X: %1 %2\r\nY: %3 cps")
-                              .arg(microAmps, 0, 'f', 1)
+                              .arg(microAmps, 0, 'f',
+                                   СSweepParameters(m_sweepValues).decimalsFor(MicroPerUnit))
                               .arg(MicroAmpere, countRateText(data.value(cps).toDouble())));
             appendToTrace(lastSeries(), microAmps, qMax(LeastCountRate, data.value(cps).toDouble()), false,
                           latchedReading(data));
@@ -782,7 +783,8 @@ void WorkerAsync::plotValues(int address, const QVariantHash &data)
             const double microAmps = data.value(current).toDouble() * MicroPerUnit;
             setStatusText(QStringLiteral("X: %1 mV\r\nY: %2 %3")
                               .arg(milliVolts, 0, 'f', 1)
-                              .arg(microAmps, 0, 'f', 1)
+                              .arg(microAmps, 0, 'f',
+                                   СSweepParameters(m_sweepValues).decimalsFor(MicroPerUnit))
                               .arg(MicroAmpere));
             appendToTrace(lastSeries(), milliVolts, microAmps, false);
         }

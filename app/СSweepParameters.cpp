@@ -2,6 +2,9 @@
 
 #include <QtMath>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 constexpr double Complete = 100.0; ///< percent
 constexpr double Turn = 50.0;      ///< percent, where a both-ways sweep reaches "to"
@@ -75,4 +78,14 @@ bool СSweepParameters::done() const
     if (!m_bothWays)
         return isPast(m_current, m_from, m_to);
     return m_returning && isPast(m_current - direction() * m_step, m_to, m_from);
+}
+
+int СSweepParameters::decimalsFor(double scale) const
+{
+    // A step of 0.01 shown with one decimal would read as the same value several times over.
+    constexpr double Rounding = 1e-9;
+    const double shownStep = m_step * scale;
+    if (!(shownStep > 0) || !qIsFinite(shownStep))
+        return 1;
+    return std::max(1, int(std::ceil(-std::log10(shownStep) - Rounding)));
 }

@@ -34,6 +34,9 @@ public:
     double timeConst() const { return m_timeConst; }
     bool isTimeConstAvailable() const { return m_timeConstAvailable; }
     quint64 run() const { return m_run; }
+    /// Decimals that tell one setting from the next when shown times `scale` (1e6 for uA), at
+    /// least one.
+    int decimalsFor(double scale) const;
 
 private:
     bool coversNoRange() const;

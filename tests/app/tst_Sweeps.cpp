@@ -50,7 +50,7 @@ private slots:
     void histogramBinsCountRates();
     void countRateSweepRisesThenCollapses();
     void voltageAboveTriggerStopsSweep();
-    void downwardAndSinglePointSweeps();
+    void downwardSinglePointAndFineSweeps();
     void sweepAfterTraceTakesOnlyItsOwnReadings();
     void ivCurveUpAndDownThenBackToBefore();
     void sweepOfSilentModuleReportsFaultsUntilStopped();
@@ -293,7 +293,7 @@ void tst_Sweeps::voltageAboveTriggerStopsSweep()
              qPrintable(QString::number(points.last().x())));
 }
 
-void tst_Sweeps::downwardAndSinglePointSweeps()
+void tst_Sweeps::downwardSinglePointAndFineSweeps()
 {
     {
         SimulatorProcess simulator;
@@ -303,6 +303,20 @@ void tst_Sweeps::downwardAndSinglePointSweeps()
         QCOMPARE(points.size(), 6);
         for (int i = 1; i < points.size(); ++i)
             QVERIFY(points.at(i).y() < points.at(i - 1).y());
+    }
+    WorkerAsync::destroyInstance();
+    {
+        // Steps of 0.01 uA stay on their grid and the status tells them apart.
+        SimulatorProcess simulator;
+        const QList<QPointF> points = runSweep(
+            simulator, WorkerAsync::WorkerModeCpsVersCurrent,
+            {{"from", 15e-6}, {"to", 15.1e-6}, {"step", 0.01e-6}, {"trigger", 1.0}, {"time_constant", 0.05}});
+        QCOMPARE(points.size(), 12);
+        for (int i = 0; i < points.size(); ++i)
+            QVERIFY2(qAbs(points.at(i).x() - (15 + 0.01 * i)) < 0.004,
+                     qPrintable(QString::number(points.at(i).x())));
+        QVERIFY2(WorkerAsync::instance()->statusText().startsWith(QStringLiteral("X: 15.11 ")),
+                 qPrintable(WorkerAsync::instance()->statusText()));
     }
     WorkerAsync::destroyInstance();
     {
