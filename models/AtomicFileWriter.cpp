@@ -1,9 +1,14 @@
 #include "AtomicFileWriter.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 
 QString AtomicFileWriter::write(const QString &fileName, const QByteArray &contents)
 {
+    // A device or a FIFO would be replaced by a plain file of the same name.
+    const QFileInfo target(fileName);
+    if (target.exists() && !target.isFile())
+        return QStringLiteral("Couldn't write file: %1 (not a regular file)").arg(fileName);
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return QStringLiteral("Couldn't open file: %1").arg(fileName);

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -268,6 +269,9 @@ void tst_PresetsAndExport::failedSavesKeepTheOldFile()
     }
     QCOMPARE(errors.size(), 5);
     QVERIFY(errors.at(3).at(1).toString().contains("not a regular file"));
+    facade->saveSeries(&series, fifo); // not replaced by a plain file
+    QVERIFY(errors.last().at(1).toString().endsWith(fifo + " (not a regular file)"));
+    QVERIFY(QFileInfo::exists(fifo) && !QFileInfo(fifo).isFile());
     QFile::remove(huge);
 }
 
