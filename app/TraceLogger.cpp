@@ -1,6 +1,8 @@
 #include "TraceLogger.h"
 #include "AtomicFileWriter.h"
 
+#include <QFileInfo>
+
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <cstring>
@@ -13,6 +15,10 @@ QString TraceLogger::start(const QString &fileName, const QByteArray &header)
 {
     stop();
     m_failure.clear();
+    // Opening a FIFO for writing would wait for a reader.
+    const QFileInfo target(fileName);
+    if (target.exists() && !target.isFile())
+        return QStringLiteral("Couldn't open file: %1 (not a regular file)").arg(fileName);
     m_file.setFileName(fileName);
     // Unbuffered: every line goes to the disk at once anyway.
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))

@@ -272,6 +272,8 @@ void tst_PresetsAndExport::failedSavesKeepTheOldFile()
     facade->saveSeries(&series, fifo); // not replaced by a plain file
     QVERIFY(errors.last().at(1).toString().endsWith(fifo + " (not a regular file)"));
     QVERIFY(QFileInfo::exists(fifo) && !QFileInfo(fifo).isFile());
+    facade->startTraceLog(fifo, "Time, hh:mm:ss", "Counts, cps"); // at once, without a reader
+    QVERIFY(!facade->traceLog()->active() && errors.last().at(1).toString().endsWith("(not a regular file)"));
     QFile::remove(huge);
 }
 
@@ -325,15 +327,17 @@ void tst_PresetsAndExport::presetsRoundTripThroughTheCrate()
     // Values the parameter panel would refuse are refused by name; the rest of the file applies.
     QSignalSpy errors(facade, &WorkerAsync::sendErrorMessage);
     const QString outOfRange = m_dir.filePath("out-of-range.json");
-    QVERIFY(writeFile(outOfRange, R"({"data": [{"address": 1, "type": 0, "current": 0.5, "cmp_ref_level": 0.1},
+    QVERIFY(
+        writeFile(outOfRange, R"({"data": [{"address": 1, "type": 0, "current": 0.5, "cmp_ref_level": 0.1},
                                               {"address": 3, "type": 1, "current": 1e-5, "cmp_ref_level": -40},
                                               {"address": 2, "type": 0, "current": 1e300},
                                               {"address": 2, "type": 0, "current": 9e-6, "cmp_ref_level": 0.2}]})"));
     facade->restorePresets(outOfRange);
     QCOMPARE(errors.size(), 1);
     const QString refused = errors.at(0).at(1).toString();
-    for (const char *part : {"SSPD 1: Current (μA) 500000 is outside -100 to 100",
-                             "SSPD 3: Trigger (mV) -40000 is outside -100 to 1000", "SSPD 2: Current (μA) 1e+306"})
+    for (const char *part :
+         {"SSPD 1: Current (μA) 500000 is outside -100 to 100",
+          "SSPD 3: Trigger (mV) -40000 is outside -100 to 1000", "SSPD 2: Current (μA) 1e+306"})
         QVERIFY2(refused.contains(QString::fromUtf8(part)), qPrintable(refused));
     QTRY_VERIFY_WITH_TIMEOUT(near(value(2, "cmp_ref_level"), 0.2), ConnectWaitMs);
     QVERIFY(near(value(1, "current"), 12e-6) && near(value(3, "cmp_ref_level"), 0.3));
