@@ -48,11 +48,4 @@ TestCase {
         delegate.operate = true
         verify(control.checked)
     }
-
-    function test_biasBoxHoldsTheModulesRange() {
-        var delegate = createTemporaryObject(delegateComponent, testCase)
-        var box = findChild(delegate, "biasSpinBox")
-        compare(box.minimum, -100)
-        compare(box.maximum, 100)
-    }
 }
