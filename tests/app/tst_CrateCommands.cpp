@@ -152,7 +152,7 @@ void tst_CrateCommands::moduleListItemsStartWithTheirTypesKeys()
     const QList<QStringList> extraByType{sspd + QStringList{"status_rfkey_to_cmp"},
                                          sspd + QStringList{"currentMonitor", "status_hfmode_on"},
                                          temperature,
-                                         {},
+                                         {"reading_valid", "temperature"},
                                          {}};
     const QList<int> typeOfAddress{0, 0, 1, 1, 2, 3, 4};
     for (int i = 0; i < items.size(); ++i) {
