@@ -9,6 +9,9 @@ T.Popup {
     implicitHeight: Math.max(implicitBackgroundHeight + topInset + bottomInset, contentHeight + topPadding + bottomPadding)
     padding: Theme.s(12)
     font.pixelSize: Theme.normalText
+    // Takes the keyboard on opening and gets it back when a pop-up opened over it closes, so Esc
+    // closes the one on top and Tab moves inside it.
+    focus: true
 
     PopupTransitions { id: transitions }
     enter: transitions.enter

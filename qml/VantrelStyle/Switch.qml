@@ -31,6 +31,16 @@ T.Switch {
             color: control.enabled ? (control.checked ? Theme.borderHovered : Theme.textIdle) : Theme.textBlocked
             Behavior on x { NumberAnimation { duration: 100 } }
         }
+        // Keyboard focus: a ring around the track, apart from the border that shows hovering.
+        Rectangle {
+            anchors.fill: parent
+            anchors.margins: -Theme.s(4)
+            radius: height / 2
+            color: "transparent"
+            border.color: Theme.textHovered
+            border.width: Math.max(1, Theme.s(2))
+            visible: control.visualFocus
+        }
     }
     contentItem: Text {
         leftPadding: control.text ? control.indicator.width + control.spacing : 0

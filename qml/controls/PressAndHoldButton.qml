@@ -12,12 +12,19 @@ Button {
     property real progress: 0        ///< 0..1 of the hold time
     signal held()
 
+    /// A held key repeats as a release and a press at once, and the window system does not always
+    /// mark them as a repeat: a key press this soon after a key release continues the hold, ms.
+    readonly property int keyRepeatGraceMs: 100
+    property bool releasedByKey: false
+
     Timer {
         id: ticker
         interval: button.tickMs
         repeat: true
         property int elapsedMs: 0
         onTriggered: {
+            if (!button.pressed)
+                return // between the release and the press of a key repeat
             elapsedMs += interval
             button.progress = Math.min(1, elapsedMs / button.holdMs)
             if (elapsedMs >= button.holdMs) {
@@ -26,16 +33,39 @@ Button {
             }
         }
     }
+    Timer {
+        id: keyReleaseGrace
+        interval: button.keyRepeatGraceMs
+        onTriggered: button.cancel()
+    }
     onPressed: {
+        if (keyReleaseGrace.running) {
+            keyReleaseGrace.stop()
+            return
+        }
+        releasedByKey = false
         ticker.elapsedMs = 0
         progress = 0
         ticker.start()
     }
-    onReleased: cancel()
+    onReleased: {
+        if (releasedByKey)
+            keyReleaseGrace.restart()
+        else
+            cancel()
+    }
+    // Repeats the window system marks as such never reach the button.
+    Keys.onPressed: event => event.accepted = event.isAutoRepeat && event.key === Qt.Key_Space
+    Keys.onReleased: event => {
+        event.accepted = event.isAutoRepeat && event.key === Qt.Key_Space
+        releasedByKey = event.key === Qt.Key_Space
+    }
     onCanceled: cancel()
     onEnabledChanged: if (!enabled) cancel()
 
     function cancel() {
+        keyReleaseGrace.stop()
+        releasedByKey = false
         ticker.stop()
         progress = 0
     }

@@ -90,18 +90,25 @@ Popup {
             delegate: Rectangle {
                 id: entry
                 required property var model
+                required property int index
                 readonly property bool expanded: modules.expandedAddress === model.address
+                function toggle() { modules.expandedAddress = expanded ? -1 : model.address }
+                // Tab reaches every entry; Space or Enter opens and closes it.
+                activeFocusOnTab: true
+                onActiveFocusChanged: if (activeFocus) modules.positionViewAtIndex(index, ListView.Contain)
+                Keys.onSpacePressed: toggle()
+                Keys.onReturnPressed: toggle()
                 width: ListView.view.width - Theme.s(14)
                 height: column.implicitHeight + Theme.s(16)
                 color: Theme.controlBackground
-                border.color: expanded ? Theme.borderHovered : Theme.borderIdle
+                border.color: activeFocus ? Theme.textHovered : expanded ? Theme.borderHovered : Theme.borderIdle
                 border.width: Math.max(1, Theme.s(2))
                 radius: Theme.s(4)
 
                 // The whole entry opens and closes its details; its buttons take their own clicks.
                 MouseArea {
                     anchors.fill: parent
-                    onClicked: modules.expandedAddress = entry.expanded ? -1 : entry.model.address
+                    onClicked: entry.toggle()
                 }
                 ColumnLayout {
                     id: column
