@@ -23,6 +23,7 @@ class RecycleController : public QObject
     Q_PROPERTY(int state READ state NOTIFY statusChanged)
     Q_PROPERTY(QString stateText READ stateText NOTIFY statusChanged)
     Q_PROPERTY(double remainingSeconds READ remainingSeconds NOTIFY statusChanged)
+    Q_PROPERTY(double phaseRemainingSeconds READ phaseRemainingSeconds NOTIFY statusChanged)
     Q_PROPERTY(double progress READ progress NOTIFY statusChanged)
     Q_PROPERTY(bool relay1On READ relay1On NOTIFY statusChanged)
     Q_PROPERTY(bool relay2On READ relay2On NOTIFY statusChanged)
@@ -44,9 +45,15 @@ public:
     bool running() const { return m_status.value(QStringLiteral("running")).toBool(); }
     int state() const { return m_status.value(QStringLiteral("state")).toInt(); }
     QString stateText() const { return m_status.value(QStringLiteral("stateText")).toString(); }
+    /// Until the end of the whole recycle, s.
     double remainingSeconds() const
     {
         return m_status.value(QStringLiteral("remainingMs")).toDouble() / 1000.0;
+    }
+    /// Until the end of the running phase, s.
+    double phaseRemainingSeconds() const
+    {
+        return m_status.value(QStringLiteral("phaseRemainingMs")).toDouble() / 1000.0;
     }
     double progress() const { return m_status.value(QStringLiteral("progress")).toDouble(); }
     bool relay1On() const { return m_status.value(QStringLiteral("relay1")).toBool(); }

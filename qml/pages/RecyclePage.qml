@@ -5,6 +5,7 @@ import QtCharts
 import MyWorker 1.0
 import VantrelTheme
 import "../controls"
+import "../logic/RoundRange.js" as RoundRange
 
 // The sorption stage's temperature recycle: the three phase times, start and abort with
 // confirmation, the phase and the time left, both relays, and the stage temperature over time.
@@ -39,8 +40,11 @@ BasePage {
         lowest = Math.min(lowest, stage)
         highest = Math.max(highest, stage)
         var pad = Math.max(0.05, (highest - lowest) * 0.1)
-        axisY.min = Math.max(0, lowest - pad)
-        axisY.max = highest + pad
+        // Fixed tick counts put ticks on round values only when both limits lie on a tick.
+        var range = RoundRange.roundRange(Math.max(0, lowest - pad), highest + pad)
+        axisY.tickCount = range.tickCount
+        axisY.min = range.min
+        axisY.max = range.max
         axisX.min = new Date(stageSeries.at(0).x)
         axisX.max = new Date(Math.max(time, stageSeries.at(0).x + 60000))
     }
@@ -99,9 +103,11 @@ BasePage {
                 font.pixelSize: Theme.bigText
             }
             Label {
+                objectName: "recycleRemaining"
                 Layout.fillWidth: true
                 visible: page.recycle.running
-                text: "Remaining " + page.clock(page.recycle.remainingSeconds)
+                text: "Remaining " + page.clock(page.recycle.phaseRemainingSeconds) + " (recycle "
+                      + page.clock(page.recycle.remainingSeconds) + ")"
             }
             ProgressBar {
                 Layout.fillWidth: true
@@ -167,6 +173,7 @@ BasePage {
                 id: axisY
                 min: 0
                 max: 5
+                tickCount: 6
                 labelFormat: "%.3g"
                 titleText: "Stage temperature, K"
                 labelsFont.pixelSize: Theme.smallText
@@ -181,33 +188,21 @@ BasePage {
         }
     }
 
-    Dialog {
+    TextDialog {
         id: startDialog
+        objectName: "startRecycleDialog"
         title: "Start recycle"
-        modal: true
-        anchors.centerIn: Overlay.overlay
         standardButtons: Dialog.Ok | Dialog.Cancel
-        Label {
-            width: Theme.s(520)
-            wrapMode: Text.Wrap
-            elide: Text.ElideNone
-            text: "Heat " + heating.shownValue + " min, thermalize " + thermalization.shownValue + " min, cool "
-                  + cooling.shownValue + " min.\nEvery SSPD channel is shorted for the recycle and its short state restored after it."
-        }
+        text: "Heat " + heating.shownValue + " min, thermalize " + thermalization.shownValue + " min, cool "
+              + cooling.shownValue + " min.\nEvery SSPD channel is shorted for the recycle and its short state restored after it."
         onAccepted: page.recycle.start(heating.shownValue * 60, thermalization.shownValue * 60, cooling.shownValue * 60)
     }
-    Dialog {
+    TextDialog {
         id: abortDialog
+        objectName: "abortRecycleDialog"
         title: "Abort recycle"
-        modal: true
-        anchors.centerIn: Overlay.overlay
         standardButtons: Dialog.Yes | Dialog.No
-        Label {
-            width: Theme.s(520)
-            wrapMode: Text.Wrap
-            elide: Text.ElideNone
-            text: "Stop the recycle? The pump heater is switched off, the heat switch closed and the SSPD channels restored."
-        }
+        text: "Stop the recycle? The pump heater is switched off, the heat switch closed and the SSPD channels restored."
         onAccepted: page.recycle.abort()
     }
 }
