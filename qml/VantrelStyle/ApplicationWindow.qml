@@ -2,7 +2,13 @@ import QtQuick
 import QtQuick.Templates as T
 import VantrelTheme
 
+// Draws its own title bar with minimise, maximise and close buttons in place of the window
+// manager's frame; the window manager still moves, resizes, maximises and closes it.
 T.ApplicationWindow {
+    id: control
+
+    flags: Qt.Window | Qt.FramelessWindowHint
+    menuBar: WindowTitleBar { window: control }
     color: Theme.background
     font.family: Theme.fontFamily
     font.pixelSize: Theme.normalText
@@ -19,4 +25,12 @@ T.ApplicationWindow {
     palette.light: Theme.controlBackgroundHovered
     palette.toolTipBase: Theme.controlBackgroundHovered
     palette.toolTipText: Theme.textIdle
+
+    // Above the bars and the page, below the pop-ups.
+    WindowEdges {
+        window: control
+        parent: control.contentItem.parent
+        anchors.fill: parent
+        z: 100
+    }
 }

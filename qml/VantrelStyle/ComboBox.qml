@@ -53,9 +53,15 @@ T.ComboBox {
         border.color: control.activeFocus ? Theme.borderHovered : colors.border
         border.width: Math.max(1, Theme.s(2))
     }
+    PopupTransitions { id: transitions }
+
     popup: T.Popup {
         y: control.height
         width: control.width
+        // Grows down from the box like the other pop-ups grow from their middle.
+        transformOrigin: T.Popup.Top
+        enter: transitions.enter
+        exit: transitions.exit
         height: Math.min(contentItem.implicitHeight, control.Window.height - topMargin - bottomMargin)
         padding: 1
         contentItem: ListView {

@@ -4,7 +4,7 @@ import "../logic/NumberText.js" as NumberText
 
 DriverPage {
     mode: Worker.WorkerModeSspdSingleChannel
-    titlePrefix: "SSPD Driver #"
+    titlePrefix: "SSPD Driver#"
     seriesPrefix: "SSPD "
     readingKey: "cps"
     yTitle: "Counts, cps"
