@@ -199,6 +199,30 @@ bool XvfbDisplay::pressAndHold(const QPoint &point, int holdMs) const
                 .isNull();
 }
 
+bool XvfbDisplay::drag(const QPoint &from, const QPoint &to) const
+{
+    // Slow enough for a program that hands the drag to the window manager part way.
+    constexpr int Steps = 6;
+    const QString stepPause = QStringLiteral("0.2");
+    const QString endPause = QStringLiteral("1");
+    QStringList arguments{QStringLiteral("mousemove"), QString::number(from.x()), QString::number(from.y()),
+                          QStringLiteral("mousedown"), QStringLiteral("1")};
+    for (int step = 1; step <= Steps; ++step) {
+        const QPoint at = from + (to - from) * step / Steps;
+        arguments << QStringLiteral("sleep") << stepPause << QStringLiteral("mousemove")
+                  << QString::number(at.x()) << QString::number(at.y());
+    }
+    arguments << QStringLiteral("sleep") << endPause << QStringLiteral("mouseup") << QStringLiteral("1");
+    return !run(QStringLiteral("xdotool"), arguments).isNull();
+}
+
+bool XvfbDisplay::holdKey(const QString &name, int holdMs) const
+{
+    return !run(QStringLiteral("xdotool"), {QStringLiteral("keydown"), name, QStringLiteral("sleep"),
+                                            QString::number(holdMs / 1000.0), QStringLiteral("keyup"), name})
+                .isNull();
+}
+
 bool XvfbDisplay::type(const QString &text) const
 {
     return !run(QStringLiteral("xdotool"),
@@ -216,6 +240,11 @@ bool XvfbDisplay::keys(const QStringList &names) const
 bool XvfbDisplay::closeWindow(const QString &id) const
 {
     return !run(QStringLiteral("wmctrl"), {QStringLiteral("-i"), QStringLiteral("-c"), id}).isNull();
+}
+
+bool XvfbDisplay::activateWindow(const QString &id) const
+{
+    return !run(QStringLiteral("wmctrl"), {QStringLiteral("-i"), QStringLiteral("-a"), id}).isNull();
 }
 
 QString XvfbDisplay::screenshot(const QString &name) const

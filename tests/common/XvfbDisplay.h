@@ -63,12 +63,18 @@ public:
     bool doubleClick(const QPoint &point) const;
     /// Presses the left button at `point`, holds it for `holdMs` and lets go.
     bool pressAndHold(const QPoint &point, int holdMs) const;
+    /// Presses the left button at `from`, moves to `to` in a few steps and lets go there.
+    bool drag(const QPoint &from, const QPoint &to) const;
+    /// Holds the key `name` (xdotool's names) down for `holdMs`, with the server's auto-repeat.
+    bool holdKey(const QString &name, int holdMs) const;
     /// Types `text` into the window with the keyboard focus.
     bool type(const QString &text) const;
     /// Presses key combinations in xdotool's names ("Return", "ctrl+a", "Escape").
     bool keys(const QStringList &names) const;
     /// Closes a window the way its close button does (WM_DELETE_WINDOW through the window manager).
     bool closeWindow(const QString &id) const;
+    /// Brings a window back and in front as a task bar does (_NET_ACTIVE_WINDOW), also from minimised.
+    bool activateWindow(const QString &id) const;
 
     /// Saves a picture of the whole display as `name`.png in the artefact folder; empty on failure.
     QString screenshot(const QString &name) const;
