@@ -462,13 +462,12 @@ bool WorkerProcess::sweepStep()
                                     : QStringLiteral("current");
         helper.setParameter(setting, sweep.next(), 1);
         m_sweepParameters.insert(QStringLiteral("current"), sweep.next());
-    }
         if (sweep.turnsBack())
             m_sweepParameters.insert(QLatin1String(СSweepParameters::ReturningKey), true);
+    }
     return true;
 }
 
-void WorkerProcess::pollAllModules()
 bool WorkerProcess::updateRunData(CommonDriver *driver)
 {
     const bool read = updateData(driver, m_timeConstMs);
@@ -478,6 +477,7 @@ bool WorkerProcess::updateRunData(CommonDriver *driver)
     return read;
 }
 
+void WorkerProcess::pollAllModules()
 {
     for (CommonDriver *driver : std::as_const(m_drivers)) {
         if (StopRequest::isPending())

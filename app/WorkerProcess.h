@@ -131,10 +131,10 @@ private:
     void prepareSweep(WorkerAsync::WorkerMode mode);
     /// One step of a sweep: read, test for the end, move on. False when the sweep has ended.
     bool sweepStep();
-    /// Reports the sweep complete and leaves the worker idle.
-    void sweepFinish();
     /// Reads one module for the sweep or histogram in progress: dataReady, then runReading.
     bool updateRunData(CommonDriver *driver);
+    /// Reports the sweep complete and leaves the worker idle.
+    void sweepFinish();
     void pollActiveChannels();
     void waitForCommandOrPoll(int waitMs);
     /// Ends the loop: waits out a requestStop() still holding the queue lock, then finished.
