@@ -126,8 +126,10 @@ bool ProgramOnDisplay::saveFromChart(const QString &entry, const QString &path, 
     if (!click(QStringLiteral("saveButton")) || !click(QStringLiteral("text=") + entry) ||
         !retype(QStringLiteral("fileNameTextField"), path, timeoutMs))
         return false;
-    // One Return in the name field saves.
-    return QTest::qWaitFor([&] { return QFileInfo::exists(path); }, timeoutMs);
+    // One Return in the name field saves; the dialog has to be gone before the next one opens,
+    // or the next name is typed into the closing dialog's field.
+    return QTest::qWaitFor([&] { return QFileInfo::exists(path); }, timeoutMs) &&
+           QTest::qWaitFor([&] { return !find(QStringLiteral("fileNameTextField")).found; }, timeoutMs);
 }
 
 bool ProgramOnDisplay::quit(int timeoutMs)
