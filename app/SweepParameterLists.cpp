@@ -1,5 +1,5 @@
 #include "SweepParameterLists.h"
-#include "СSweepParameters.h"
+#include "cSweepParameters.h"
 
 namespace {
 using Kind = DriverDataModel::DriverDataModelType;
@@ -32,7 +32,7 @@ ParameterItem timeConstant(const QString &group)
 /// Whether an IV curve comes back to its start in the same run, to show the hysteresis.
 ParameterItem bothWays()
 {
-    return ParameterItem(QLatin1String(СSweepParameters::BothWaysKey), QStringLiteral("Up and down:"), false,
+    return ParameterItem(QLatin1String(cSweepParameters::BothWaysKey), QStringLiteral("Up and down:"), false,
                          BiasGroup, DriverDataModel::DriverDataTypeBool, true, 1, 0, QPointF(0, 1));
 }
 

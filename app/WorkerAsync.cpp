@@ -26,7 +26,7 @@
 #include "TraceLogger.h"
 #include "VantrelListProvider.h"
 #include "WorkerProcess.h"
-#include "СSweepParameters.h"
+#include "cSweepParameters.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -491,7 +491,7 @@ void WorkerAsync::queueSweepSetup()
         for (const ParameterItem &item : *items)
             m_sweepValues.insert(item.name(), item.value());
     }
-    m_sweepValues.insert(QLatin1String(СSweepParameters::RunKey),
+    m_sweepValues.insert(QLatin1String(cSweepParameters::RunKey),
                          m_sweepRun.begin(m_settings->activeChannel()));
     sendCommand(CommandSetActiveChannels, QVariant::fromValue(QList<int>{m_settings->activeChannel()}));
     sendCommand(CommandSweepParams, m_sweepValues);
@@ -761,7 +761,7 @@ void WorkerAsync::plotValues(int address, const QVariantHash &data)
             const double microAmps = data.value(current).toDouble() * MicroPerUnit;
             setStatusText(QStringLiteral("X: %1 %2\r\nY: %3 cps")
                               .arg(microAmps, 0, 'f',
-                                   СSweepParameters(m_sweepValues).decimalsFor(MicroPerUnit))
+                                   cSweepParameters(m_sweepValues).decimalsFor(MicroPerUnit))
                               .arg(MicroAmpere, countRateText(data.value(cps).toDouble())));
             appendToTrace(lastSeries(), microAmps, qMax(LeastCountRate, data.value(cps).toDouble()), false,
                           latchedReading(data));
@@ -784,7 +784,7 @@ void WorkerAsync::plotValues(int address, const QVariantHash &data)
             setStatusText(QStringLiteral("X: %1 mV\r\nY: %2 %3")
                               .arg(milliVolts, 0, 'f', 1)
                               .arg(microAmps, 0, 'f',
-                                   СSweepParameters(m_sweepValues).decimalsFor(MicroPerUnit))
+                                   cSweepParameters(m_sweepValues).decimalsFor(MicroPerUnit))
                               .arg(MicroAmpere));
             appendToTrace(lastSeries(), milliVolts, microAmps, false);
         }

@@ -12,7 +12,7 @@
 #include "WorkerStatistics.h"
 #include "convertToHostAddress.h"
 #include "vtTcpSocketIOInterface.h"
-#include "СSweepParameters.h"
+#include "cSweepParameters.h"
 
 #include <QAbstractEventDispatcher>
 #include <QDateTime>
@@ -393,7 +393,7 @@ void WorkerProcess::prepareSweep(WorkerAsync::WorkerMode mode)
     if (!driver)
         return;
     DriverHelper helper(driver);
-    const СSweepParameters sweep(m_sweepParameters);
+    const cSweepParameters sweep(m_sweepParameters);
     const bool countRateSweep =
         mode == WorkerAsync::WorkerModeCpsVersCurrent || mode == WorkerAsync::WorkerModeCpsVersTrigger;
 
@@ -444,7 +444,7 @@ bool WorkerProcess::sweepStep()
             continue;
         // A failed read is reported as a fault point and the sweep goes on.
         updateRunData(driver);
-        const СSweepParameters sweep(m_sweepParameters);
+        const cSweepParameters sweep(m_sweepParameters);
         DriverHelper helper(driver);
         bool stop = sweep.done();
         if (m_mode == WorkerAsync::WorkerModeCpsVersCurrent) {
@@ -463,7 +463,7 @@ bool WorkerProcess::sweepStep()
         helper.setParameter(setting, sweep.next(), 1);
         m_sweepParameters.insert(QStringLiteral("current"), sweep.next());
         if (sweep.turnsBack())
-            m_sweepParameters.insert(QLatin1String(СSweepParameters::ReturningKey), true);
+            m_sweepParameters.insert(QLatin1String(cSweepParameters::ReturningKey), true);
     }
     return true;
 }
@@ -473,7 +473,7 @@ bool WorkerProcess::updateRunData(CommonDriver *driver)
     const bool read = updateData(driver, m_timeConstMs);
     const QVariantHash fault{{QStringLiteral("status"), int(DeviceStatusFault)}};
     emit runReading(driver->devAddress(), read ? m_lastData : fault,
-                    СSweepParameters(m_sweepParameters).run());
+                    cSweepParameters(m_sweepParameters).run());
     return read;
 }
 

@@ -7,7 +7,7 @@
 #include "SweepReturnOffer.h"
 #include "WorkerAsync.h"
 #include "WorkerProcess.h"
-#include "СSweepParameters.h"
+#include "cSweepParameters.h"
 
 #include <QApplication>
 #include <QSignalSpy>
@@ -29,8 +29,8 @@ QVariantMap sweepValues(double from, double to, double step, double current)
 QVariantMap bothWays(double current, bool returning)
 {
     QVariantMap values = sweepValues(10, 12, 1, current);
-    values.insert(СSweepParameters::BothWaysKey, true);
-    values.insert(СSweepParameters::ReturningKey, returning);
+    values.insert(cSweepParameters::BothWaysKey, true);
+    values.insert(cSweepParameters::ReturningKey, returning);
     return values;
 }
 } // namespace
@@ -114,7 +114,7 @@ void tst_Sweeps::sweepState()
     QFETCH(double, next);
     QFETCH(bool, done);
     QFETCH(bool, turnsBack);
-    const СSweepParameters sweep(values);
+    const cSweepParameters sweep(values);
     QVERIFY2(qAbs(sweep.progress() - progress) < 1e-6, qPrintable(QString::number(sweep.progress())));
     QVERIFY2(qAbs(sweep.next() - next) < 1e-12, qPrintable(QString::number(sweep.next())));
     QCOMPARE(sweep.done(), done);

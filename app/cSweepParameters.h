@@ -5,7 +5,7 @@
 /// The state of a running sweep, read afresh from the worker's sweep values at every use:
 /// where it stands ("current"), where it goes ("from", "to", "step") and when it stops.
 /// Settings lie on the grid "from" + k × "step", so that many small steps do not drift off it.
-class СSweepParameters
+class cSweepParameters
 {
 public:
     /// bool: after "to" the sweep comes back to "from" in the same run.
@@ -15,7 +15,7 @@ public:
     /// Which activation of a screen the sweep belongs to; its readings carry it.
     static constexpr const char *RunKey = "run";
 
-    explicit СSweepParameters(const QVariantMap &values);
+    explicit cSweepParameters(const QVariantMap &values);
 
     /// How far the sweep has come, percent; 100 for a sweep without a range to cover. A
     /// both-ways sweep reaches 50 at "to".
@@ -59,3 +59,6 @@ private:
     bool m_returning;
     quint64 m_run;
 };
+
+/// The sweep state's original name, spelt with a Cyrillic "С"; new code uses cSweepParameters.
+using СSweepParameters = cSweepParameters;

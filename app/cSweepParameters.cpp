@@ -1,4 +1,4 @@
-#include "СSweepParameters.h"
+#include "cSweepParameters.h"
 
 #include <QtMath>
 
@@ -10,7 +10,7 @@ constexpr double Complete = 100.0; ///< percent
 constexpr double Turn = 50.0;      ///< percent, where a both-ways sweep reaches "to"
 } // namespace
 
-СSweepParameters::СSweepParameters(const QVariantMap &values)
+cSweepParameters::cSweepParameters(const QVariantMap &values)
     : m_current(values.value(QStringLiteral("current"), 0.0).toDouble()),
       m_from(values.value(QStringLiteral("from"), 0.0).toDouble()),
       m_to(values.value(QStringLiteral("to"), 0.0).toDouble()),
@@ -25,31 +25,31 @@ constexpr double Turn = 50.0;      ///< percent, where a both-ways sweep reaches
 {
 }
 
-bool СSweepParameters::coversNoRange() const
+bool cSweepParameters::coversNoRange() const
 {
     // Without a range or a step the sweep could never reach its end.
     return !qIsFinite(m_from) || !qIsFinite(m_to) || m_from == m_to || !qIsFinite(m_step) || m_step <= 0;
 }
 
-double СSweepParameters::direction() const
+double cSweepParameters::direction() const
 {
     return m_to > m_from ? 1.0 : -1.0;
 }
 
-bool СSweepParameters::isPast(double value, double start, double end) const
+bool cSweepParameters::isPast(double value, double start, double end) const
 {
     const double beyond = end > start ? value - end : end - value;
     return beyond > m_step / 2;
 }
 
-double СSweepParameters::onGrid(double value) const
+double cSweepParameters::onGrid(double value) const
 {
     if (coversNoRange())
         return value;
     return m_from + std::round((value - m_from) / m_step) * m_step;
 }
 
-double СSweepParameters::progress() const
+double cSweepParameters::progress() const
 {
     if (coversNoRange())
         return Complete;
@@ -59,19 +59,19 @@ double СSweepParameters::progress() const
     return m_returning ? Complete - covered * Turn : covered * Turn;
 }
 
-double СSweepParameters::next() const
+double cSweepParameters::next() const
 {
     const double towardsEnd = m_returning || turnsBack() ? -direction() : direction();
     return onGrid(m_current + towardsEnd * m_step);
 }
 
-bool СSweepParameters::turnsBack() const
+bool cSweepParameters::turnsBack() const
 {
     return m_bothWays && !m_returning && !coversNoRange() &&
            isPast(m_current + direction() * m_step, m_from, m_to);
 }
 
-bool СSweepParameters::done() const
+bool cSweepParameters::done() const
 {
     if (coversNoRange())
         return true;
@@ -80,7 +80,7 @@ bool СSweepParameters::done() const
     return m_returning && isPast(m_current - direction() * m_step, m_to, m_from);
 }
 
-int СSweepParameters::decimalsFor(double scale) const
+int cSweepParameters::decimalsFor(double scale) const
 {
     // A step of 0.01 shown with one decimal would read as the same value several times over.
     constexpr double Rounding = 1e-9;
