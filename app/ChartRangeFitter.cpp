@@ -30,9 +30,9 @@ bool showsOnLogAxis(double y)
 /// The points of `points` the range of `mode` is fitted to. A time chart on a logarithmic axis
 /// leaves out its zero counts; a sweep shows every point, the zero counts past a latched
 /// detector's switching current included.
-QList<QPointF> drawable(const QList<QPointF> &points, const Settings &settings, WorkerAsync::WorkerMode mode)
+QList<QPointF> drawable(const QList<QPointF> &points, const Settings &settings, WorkerTypes::WorkerMode mode)
 {
-    if (!settings.logY() || WorkerAsync::isSweep(mode))
+    if (!settings.logY() || WorkerTypes::isSweep(mode))
         return points;
     QList<QPointF> shown;
     std::copy_if(points.cbegin(), points.cend(), std::back_inserter(shown),
@@ -79,39 +79,39 @@ void setAroundPoint(MyChartRect *rect, const QPointF &point, bool logY)
            top);
 }
 
-bool isSingleChannel(WorkerAsync::WorkerMode mode)
+bool isSingleChannel(WorkerTypes::WorkerMode mode)
 {
-    return mode == WorkerAsync::WorkerModeSspdSingleChannel ||
-           mode == WorkerAsync::WorkerModeTemperatureSingleMode;
+    return mode == WorkerTypes::WorkerModeSspdSingleChannel ||
+           mode == WorkerTypes::WorkerModeTemperatureSingleMode;
 }
 
 } // namespace
 
-void ChartRangeFitter::follow(MyChartRect *rect, const Settings &settings, WorkerAsync::WorkerMode mode,
+void ChartRangeFitter::follow(MyChartRect *rect, const Settings &settings, WorkerTypes::WorkerMode mode,
                               qint64 nowMs)
 {
     switch (mode) {
-    case WorkerAsync::WorkerModeSspdSingleChannel:
-    case WorkerAsync::WorkerModeTemperatureSingleMode:
-    case WorkerAsync::WorkerModeCpsVersTime:
-    case WorkerAsync::WorkerModeTemperatureVersTime:
+    case WorkerTypes::WorkerModeSspdSingleChannel:
+    case WorkerTypes::WorkerModeTemperatureSingleMode:
+    case WorkerTypes::WorkerModeCpsVersTime:
+    case WorkerTypes::WorkerModeTemperatureVersTime:
         followTime(rect, settings, mode, nowMs);
         break;
-    case WorkerAsync::WorkerModeCpsVersCurrent:
-    case WorkerAsync::WorkerModeCpsVersTrigger:
-    case WorkerAsync::WorkerModeIVCurves:
+    case WorkerTypes::WorkerModeCpsVersCurrent:
+    case WorkerTypes::WorkerModeCpsVersTrigger:
+    case WorkerTypes::WorkerModeIVCurves:
         followSweep(rect, settings, mode);
         break;
-    case WorkerAsync::WorkerModeHistogram:
+    case WorkerTypes::WorkerModeHistogram:
         followHistogram(rect, settings);
         break;
-    case WorkerAsync::WorkerModeAllChannels:
-    case WorkerAsync::WorkerModeNoAction:
+    case WorkerTypes::WorkerModeAllChannels:
+    case WorkerTypes::WorkerModeNoAction:
         break;
     }
 }
 
-void ChartRangeFitter::followTime(MyChartRect *rect, const Settings &settings, WorkerAsync::WorkerMode mode,
+void ChartRangeFitter::followTime(MyChartRect *rect, const Settings &settings, WorkerTypes::WorkerMode mode,
                                   qint64 nowMs)
 {
     const QList<QAbstractSeries *> series = settings.series();
@@ -119,7 +119,7 @@ void ChartRangeFitter::followTime(MyChartRect *rect, const Settings &settings, W
     double left = rect->left();
     if (isSingleChannel(mode)) {
         left = double(nowMs - SingleChannelSpanMs);
-    } else if (settings.mode() == WorkerAsync::CpsVsTimeWindowed) {
+    } else if (settings.mode() == WorkerTypes::CpsVsTimeWindowed) {
         left = right - settings.timeWindowSize() * 1000.0;
     } else {
         const QList<QPointF> first = series.isEmpty() ? QList<QPointF>() : pointsOf(series.first());
@@ -132,7 +132,7 @@ void ChartRangeFitter::followTime(MyChartRect *rect, const Settings &settings, W
         fitVertical(rect, settings, mode, left, std::numeric_limits<double>::infinity());
 }
 
-bool ChartRangeFitter::fitVertical(MyChartRect *rect, const Settings &settings, WorkerAsync::WorkerMode mode,
+bool ChartRangeFitter::fitVertical(MyChartRect *rect, const Settings &settings, WorkerTypes::WorkerMode mode,
                                    double xAfter, double xUntil)
 {
     double bottom = FitBottomStart;
@@ -158,32 +158,32 @@ bool ChartRangeFitter::fitVertical(MyChartRect *rect, const Settings &settings, 
 }
 
 void ChartRangeFitter::refitVertical(MyChartRect *rect, const Settings &settings,
-                                     WorkerAsync::WorkerMode mode)
+                                     WorkerTypes::WorkerMode mode)
 {
     switch (mode) {
-    case WorkerAsync::WorkerModeCpsVersTime:
-    case WorkerAsync::WorkerModeTemperatureVersTime:
+    case WorkerTypes::WorkerModeCpsVersTime:
+    case WorkerTypes::WorkerModeTemperatureVersTime:
         if (!settings.autoscale())
             return;
         [[fallthrough]];
-    case WorkerAsync::WorkerModeSspdSingleChannel:
-    case WorkerAsync::WorkerModeTemperatureSingleMode:
+    case WorkerTypes::WorkerModeSspdSingleChannel:
+    case WorkerTypes::WorkerModeTemperatureSingleMode:
         fitVertical(rect, settings, mode, rect->left(), std::numeric_limits<double>::infinity());
         break;
-    case WorkerAsync::WorkerModeCpsVersCurrent:
-    case WorkerAsync::WorkerModeCpsVersTrigger:
+    case WorkerTypes::WorkerModeCpsVersCurrent:
+    case WorkerTypes::WorkerModeCpsVersTrigger:
         fitVertical(rect, settings, mode, -std::numeric_limits<double>::infinity(),
                     std::numeric_limits<double>::infinity());
         break;
-    case WorkerAsync::WorkerModeIVCurves:
-    case WorkerAsync::WorkerModeHistogram:
-    case WorkerAsync::WorkerModeAllChannels:
-    case WorkerAsync::WorkerModeNoAction:
+    case WorkerTypes::WorkerModeIVCurves:
+    case WorkerTypes::WorkerModeHistogram:
+    case WorkerTypes::WorkerModeAllChannels:
+    case WorkerTypes::WorkerModeNoAction:
         break;
     }
 }
 
-void ChartRangeFitter::followSweep(MyChartRect *rect, const Settings &settings, WorkerAsync::WorkerMode mode)
+void ChartRangeFitter::followSweep(MyChartRect *rect, const Settings &settings, WorkerTypes::WorkerMode mode)
 {
     // The first points of the sweep decide the starting box; later ones only widen it.
     constexpr int StartingPoints = 3;
@@ -214,7 +214,7 @@ void ChartRangeFitter::followSweep(MyChartRect *rect, const Settings &settings, 
         }
         setBox(rect, left, right, bottom, top);
     }
-    if (mode != WorkerAsync::WorkerModeIVCurves && rect->top() == CountRateFloor)
+    if (mode != WorkerTypes::WorkerModeIVCurves && rect->top() == CountRateFloor)
         rect->setTop(FloorTop);
 }
 
@@ -244,12 +244,12 @@ void ChartRangeFitter::followHistogram(MyChartRect *rect, const Settings &settin
         setBox(rect, left, right, 0, top);
 }
 
-void ChartRangeFitter::fitAll(MyChartRect *rect, const Settings &settings, WorkerAsync::WorkerMode mode)
+void ChartRangeFitter::fitAll(MyChartRect *rect, const Settings &settings, WorkerTypes::WorkerMode mode)
 {
     QList<QPointF> points;
     for (const QAbstractSeries *one : settings.series())
         points +=
-            mode == WorkerAsync::WorkerModeHistogram ? barsOf(one) : drawable(pointsOf(one), settings, mode);
+            mode == WorkerTypes::WorkerModeHistogram ? barsOf(one) : drawable(pointsOf(one), settings, mode);
     if (points.size() <= 1) {
         setAroundPoint(rect, points.value(0, QPointF(0, settings.logY() ? 1 : 0)), settings.logY());
         return;

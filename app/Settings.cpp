@@ -27,7 +27,7 @@ void Settings::setTimeConstant(double seconds)
     emit timeConstantChanged();
 }
 
-void Settings::setMode(WorkerAsync::CpsVsTimeMode mode)
+void Settings::setMode(WorkerTypes::CpsVsTimeMode mode)
 {
     if (m_mode == mode)
         return;

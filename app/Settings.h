@@ -2,7 +2,7 @@
 
 #include "MyChartRect.h"
 #include "ParameterItem.h"
-#include "WorkerAsync.h"
+#include "WorkerTypes.h"
 
 #include <QList>
 #include <QObject>
@@ -18,7 +18,7 @@ class Settings : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(double timeConstant READ timeConstant WRITE setTimeConstant NOTIFY timeConstantChanged)
-    Q_PROPERTY(WorkerAsync::CpsVsTimeMode mode READ mode WRITE setMode NOTIFY modeChanged)
+    Q_PROPERTY(WorkerTypes::CpsVsTimeMode mode READ mode WRITE setMode NOTIFY modeChanged)
     Q_PROPERTY(bool autoscale READ autoscale WRITE setAutoscale NOTIFY autoscaleChanged)
     Q_PROPERTY(bool logY READ logY WRITE setLogY NOTIFY logYChanged)
     Q_PROPERTY(double timeWindowSize READ timeWindowSize WRITE setTimeWindowSize NOTIFY timeWindowSizeChanged)
@@ -31,7 +31,7 @@ public:
 
     /// Poll period of the time-based modes, s.
     double timeConstant() const { return m_timeConstant; }
-    WorkerAsync::CpsVsTimeMode mode() const { return m_mode; }
+    WorkerTypes::CpsVsTimeMode mode() const { return m_mode; }
     bool autoscale() const { return m_autoscale; }
     /// The current chart's vertical axis is logarithmic: range fits leave out the points it
     /// cannot show (zero counts, drawn at the count-rate floor, and anything not positive).
@@ -49,7 +49,7 @@ public:
 public slots:
     // The doubles notify only on a change beyond one part in 10^12, the others on any change.
     void setTimeConstant(double seconds);
-    void setMode(WorkerAsync::CpsVsTimeMode mode);
+    void setMode(WorkerTypes::CpsVsTimeMode mode);
     void setAutoscale(bool autoscale);
     void setLogY(bool logY);
     void setTimeWindowSize(double seconds);
@@ -75,7 +75,7 @@ signals:
 
 private:
     double m_timeConstant = 1.0;
-    WorkerAsync::CpsVsTimeMode m_mode = WorkerAsync::CpsVsTimeWindowed;
+    WorkerTypes::CpsVsTimeMode m_mode = WorkerTypes::CpsVsTimeWindowed;
     bool m_autoscale = true;
     bool m_logY = false;
     double m_timeWindowSize = 30;

@@ -75,12 +75,12 @@ QList<ParameterItem> histogram()
 }
 } // namespace
 
-QMap<WorkerAsync::WorkerMode, QList<ParameterItem>> SweepParameterLists::build()
+QMap<WorkerTypes::WorkerMode, QList<ParameterItem>> SweepParameterLists::build()
 {
     return {
-        {WorkerAsync::WorkerModeCpsVersCurrent, currentSweep(true)},
-        {WorkerAsync::WorkerModeCpsVersTrigger, triggerSweep()},
-        {WorkerAsync::WorkerModeIVCurves, currentSweep(false)},
-        {WorkerAsync::WorkerModeHistogram, histogram()},
+        {WorkerTypes::WorkerModeCpsVersCurrent, currentSweep(true)},
+        {WorkerTypes::WorkerModeCpsVersTrigger, triggerSweep()},
+        {WorkerTypes::WorkerModeIVCurves, currentSweep(false)},
+        {WorkerTypes::WorkerModeHistogram, histogram()},
     };
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ParameterItem.h"
-#include "WorkerAsync.h"
+#include "WorkerTypes.h"
 
 #include <QList>
 #include <QMap>
@@ -11,5 +11,5 @@ class SweepParameterLists
 {
 public:
     /// One list per mode: count rate versus current, versus trigger, current-voltage, histogram.
-    static QMap<WorkerAsync::WorkerMode, QList<ParameterItem>> build();
+    static QMap<WorkerTypes::WorkerMode, QList<ParameterItem>> build();
 };

@@ -1,5 +1,5 @@
 #include "UserFolders.h"
-#include "WorkerAsync.h"
+#include "WorkerTypes.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -11,8 +11,8 @@ const QString FoldersGroup = QStringLiteral("fileDialogs/");
 
 QSettings store()
 {
-    return QSettings(QString::fromLatin1(WorkerAsync::SettingsOrganization),
-                     QString::fromLatin1(WorkerAsync::SettingsApplication));
+    return QSettings(QString::fromLatin1(WorkerTypes::SettingsOrganization),
+                     QString::fromLatin1(WorkerTypes::SettingsApplication));
 }
 } // namespace
 

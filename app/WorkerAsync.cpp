@@ -53,7 +53,7 @@ bool latchedReading(const QVariantHash &data)
 {
     return data.value(QLatin1String(ReadingValidity::LatchedKey)).toBool();
 }
-constexpr double BarInset = 0.05;                    ///< gap on each side of a histogram bar, in bin widths
+constexpr double BarInset = 0.05; ///< gap on each side of a histogram bar, in bin widths
 
 /// The module-list type of a type string; the later models are tested first.
 int listDeviceType(const QString &type)
@@ -133,16 +133,6 @@ DataProviderItem moduleItem(const QJsonObject &entry)
 }
 } // namespace
 
-bool WorkerAsync::isSweep(WorkerMode mode)
-{
-    return mode == WorkerModeCpsVersCurrent || mode == WorkerModeCpsVersTrigger || mode == WorkerModeIVCurves;
-}
-
-bool WorkerAsync::isRun(WorkerMode mode)
-{
-    return isSweep(mode) || mode == WorkerModeHistogram;
-}
-
 WorkerAsync *WorkerAsync::instance()
 {
     if (!s_instance)
@@ -157,7 +147,7 @@ void WorkerAsync::destroyInstance()
 }
 
 WorkerAsync::WorkerAsync()
-    : QObject(nullptr), m_dataList(new DataProviderList(this)), m_worker(new WorkerProcess()),
+    : WorkerTypes(nullptr), m_dataList(new DataProviderList(this)), m_worker(new WorkerProcess()),
       m_settings(new Settings(this)), m_eepromStorage(new EepromDataStorage(this)),
       m_traceLog(new TraceLogger(this)),
       m_latchReset(new LatchReset(
@@ -228,8 +218,9 @@ void WorkerAsync::connectWorker()
             &RecycleController::applyStatus);
     connect(m_settings, &Settings::timeConstantChanged, this, [this] {
         sendCommand(CommandSetTimeOut, m_settings->timeConstant() * MilliPerUnit);
-        m_traceLog->note(TraceHeader::changeText(QDateTime::currentDateTimeUtc(), QStringLiteral("time constant"),
-                                                 QString::number(m_settings->timeConstant()) + QStringLiteral(" s")));
+        m_traceLog->note(
+            TraceHeader::changeText(QDateTime::currentDateTimeUtc(), QStringLiteral("time constant"),
+                                    QString::number(m_settings->timeConstant()) + QStringLiteral(" s")));
     });
     connect(m_settings, &Settings::logYChanged, this, &WorkerAsync::refitVerticalRange);
 }
@@ -543,7 +534,7 @@ void WorkerAsync::saveMultipleSeries(const QVariantList &seriesList, const QStri
 }
 
 TraceHeader WorkerAsync::describedRun(const QStringList &seriesNames, const QString &xTitle,
-                                     const QString &yTitle) const
+                                      const QString &yTitle) const
 {
     TraceHeader header = TraceHeader::forSeries(seriesNames, m_modulesAtRunStart);
     header.program = QStringLiteral("VantrelLab %1").arg(m_version);
@@ -747,8 +738,7 @@ void WorkerAsync::plotValues(int address, const QVariantHash &data)
     case WorkerModeCpsVersTime:
         if (data.contains(cps))
             appendToTrace(seriesNamed(QStringLiteral("SSPD %1").arg(address)), nowMs,
-                          qMax(LeastCountRate, data.value(cps).toDouble()), true,
-                          latchedReading(data));
+                          qMax(LeastCountRate, data.value(cps).toDouble()), true, latchedReading(data));
         break;
     case WorkerModeTemperatureSingleMode:
     case WorkerModeTemperatureVersTime:
@@ -759,10 +749,10 @@ void WorkerAsync::plotValues(int address, const QVariantHash &data)
     case WorkerModeCpsVersCurrent:
         if (data.contains(cps) && data.contains(current)) {
             const double microAmps = data.value(current).toDouble() * MicroPerUnit;
-            setStatusText(QStringLiteral("X: %1 %2\r\nY: %3 cps")
-                              .arg(microAmps, 0, 'f',
-                                   cSweepParameters(m_sweepValues).decimalsFor(MicroPerUnit))
-                              .arg(MicroAmpere, countRateText(data.value(cps).toDouble())));
+            setStatusText(
+                QStringLiteral("X: %1 %2\r\nY: %3 cps")
+                    .arg(microAmps, 0, 'f', cSweepParameters(m_sweepValues).decimalsFor(MicroPerUnit))
+                    .arg(MicroAmpere, countRateText(data.value(cps).toDouble())));
             appendToTrace(lastSeries(), microAmps, qMax(LeastCountRate, data.value(cps).toDouble()), false,
                           latchedReading(data));
         }
@@ -781,11 +771,11 @@ void WorkerAsync::plotValues(int address, const QVariantHash &data)
         if (data.contains(current) && data.contains(QStringLiteral("voltage"))) {
             const double milliVolts = data.value(QStringLiteral("voltage")).toDouble() * MilliPerUnit;
             const double microAmps = data.value(current).toDouble() * MicroPerUnit;
-            setStatusText(QStringLiteral("X: %1 mV\r\nY: %2 %3")
-                              .arg(milliVolts, 0, 'f', 1)
-                              .arg(microAmps, 0, 'f',
-                                   cSweepParameters(m_sweepValues).decimalsFor(MicroPerUnit))
-                              .arg(MicroAmpere));
+            setStatusText(
+                QStringLiteral("X: %1 mV\r\nY: %2 %3")
+                    .arg(milliVolts, 0, 'f', 1)
+                    .arg(microAmps, 0, 'f', cSweepParameters(m_sweepValues).decimalsFor(MicroPerUnit))
+                    .arg(MicroAmpere));
             appendToTrace(lastSeries(), milliVolts, microAmps, false);
         }
         break;

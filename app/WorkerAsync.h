@@ -13,6 +13,7 @@
 #include "ParameterItem.h"
 #include "PausedPoints.h"
 #include "SweepRunFilter.h"
+#include "WorkerTypes.h"
 
 #include <QDateTime>
 
@@ -34,7 +35,7 @@ class WorkerProcess;
 
 /// The one object the screens talk to. Lives on the GUI thread, owns the worker thread and
 /// forwards commands to the worker, which answers with queued signals only.
-class WorkerAsync : public QObject
+class WorkerAsync : public WorkerTypes
 {
     Q_OBJECT
     Q_MOC_INCLUDE("DataProviderList.h")
@@ -50,8 +51,8 @@ class WorkerAsync : public QObject
         QString CurrentAddress READ CurrentAddress WRITE setCurrentAddress NOTIFY CurrentAddressChanged)
     Q_PROPERTY(DataProviderList *dataList READ dataList WRITE setDataList NOTIFY dataListChanged)
     Q_PROPERTY(QString statusText READ statusText WRITE setStatusText NOTIFY statusTextChanged)
-    Q_PROPERTY(
-        WorkerProducerType producerType READ producerType WRITE setProducerType NOTIFY producerTypeChanged)
+    Q_PROPERTY(WorkerTypes::WorkerProducerType producerType READ producerType WRITE setProducerType NOTIFY
+                   producerTypeChanged)
     Q_PROPERTY(bool animationEnable READ animationEnable NOTIFY animationEnableChanged)
     Q_PROPERTY(Settings *settings READ settings WRITE setSettings NOTIFY settingsChanged)
     Q_PROPERTY(double progress READ progress WRITE setProgress NOTIFY progressChanged)
@@ -70,75 +71,9 @@ class WorkerAsync : public QObject
     Q_PROPERTY(QString connectionText READ connectionText NOTIFY connectionStateChanged)
 
 public:
-    // Both enums have a fixed underlying type: numbers outside them arrive from the screens
-    // and must be representable so that the worker can ignore them.
-
-    /// What the worker loop does each pass.
-    enum WorkerMode : int
-    {
-        WorkerModeAllChannels = 0,
-        WorkerModeSspdSingleChannel,
-        WorkerModeTemperatureSingleMode,
-        WorkerModeCpsVersTime,
-        WorkerModeTemperatureVersTime,
-        WorkerModeCpsVersCurrent,
-        WorkerModeCpsVersTrigger,
-        WorkerModeIVCurves,
-        WorkerModeHistogram,
-        WorkerModeNoAction
-    };
-    Q_ENUM(WorkerMode)
-
-    /// Commands queued to the worker, each with one variant parameter.
-    enum WorkerCommands : int
-    {
-        CommandConnect = 0,
-        CommandSetMode,
-        CommandSetActiveChannels,
-        CommandSetTimeOut,
-        CommandFreeStyle,
-        CommandSweepParams,
-        CommandResetUnits,
-        CommandSystemReset,
-        CommandPowerOff,
-        CommandAddUnit,
-        CommandRemoveUnit,
-        CommandUpdateUnit,
-        CommandLock,
-        CommandUpdateEepromConst,
-        CommandSetEepromConst,
-        CommandWriteEEPROM,
-        CommandRecycle ///< a RecycleSession request: QVariantList (request, payload)
-    };
-    Q_ENUM(WorkerCommands)
-
-    enum WorkerProducerType
-    {
-        ProducerNone = 0,
-        ProducerNorvane,
-        ProducerGlimmor,
-        ProducerPinecove
-    };
-    Q_ENUM(WorkerProducerType)
-
-    enum CpsVsTimeMode
-    {
-        CpsVsTimeFreeRunning = 0,
-        CpsVsTimeWindowed
-    };
-    Q_ENUM(CpsVsTimeMode)
-
-    static constexpr const char *SettingsOrganization = "Norvane";
-    static constexpr const char *SettingsApplication = "vt-deskapp";
-    static constexpr const char *AddressKey = "TcpIpAddress";
-    static constexpr const char *DefaultAddress = "127.000.000.001";
     static constexpr int SeriesPointLimit = 10000; ///< points kept by a time-based trace
     static constexpr double LeastCountRate = 1e-5; ///< drawn instead of 0 so a log axis shows it
     static constexpr qint64 MaxHistogramBins = 10000;
-    /// Modes 5 to 7, which step a setting and end by themselves.
-    static bool isSweep(WorkerMode mode);
-    /// The sweeps and the histogram: modes whose points are the readings of one run.
-    static bool isRun(WorkerMode mode);
 
     /// The process-wide facade, created without parent on first use.
     static WorkerAsync *instance();
@@ -267,7 +202,8 @@ private:
     /// Writes a user's file; a failure is shown as an "ERROR!" message.
     void writeUserFile(const QString &fileName, const QByteArray &contents);
     /// The describing header of the run in force, for the series `seriesNames`.
-    TraceHeader describedRun(const QStringList &seriesNames, const QString &xTitle, const QString &yTitle) const;
+    TraceHeader describedRun(const QStringList &seriesNames, const QString &xTitle,
+                             const QString &yTitle) const;
     QStringList traceNames() const; ///< the names of the settings' series
     WorkerAsync();
     void connectWorker();

@@ -1,5 +1,5 @@
 #include "AutomationOptions.h"
-#include "WorkerAsync.h"
+#include "WorkerTypes.h"
 
 #include <QSettings>
 
@@ -20,8 +20,8 @@ bool AutomationOptions::isHeadless(int argc, char *argv[])
 AutomationOptions AutomationOptions::parse(const QStringList &arguments)
 {
     AutomationOptions options;
-    const QSettings store(QString::fromLatin1(WorkerAsync::SettingsOrganization),
-                          QString::fromLatin1(WorkerAsync::SettingsApplication));
+    const QSettings store(QString::fromLatin1(WorkerTypes::SettingsOrganization),
+                          QString::fromLatin1(WorkerTypes::SettingsApplication));
     options.enabled = store.value(QLatin1String(EnabledKey), false).toBool();
     const int storedPort = store.value(QLatin1String(PortKey), int(DefaultPort)).toInt();
     if (storedPort > 0 && storedPort <= 0xFFFF)

@@ -73,7 +73,7 @@ int main(int argc, char *argv[])
         sink += low + high;
     });
     const SampleStats fitter =
-        measure([&] { ChartRangeFitter::follow(&rect, settings, WorkerAsync::WorkerModeCpsVersTime, Now); });
+        measure([&] { ChartRangeFitter::follow(&rect, settings, WorkerTypes::WorkerModeCpsVersTime, Now); });
 
     QTextStream out(stdout);
     out << "time chart range per poll, " << SeriesCount << " series x " << PointsPerSeries << " points, "

@@ -1,6 +1,7 @@
 #include "ChartRangeFitter.h"
 #include "MyChartRect.h"
 #include "Settings.h"
+#include "WorkerAsync.h"
 
 #include <QApplication>
 #include <QTest>
@@ -8,7 +9,7 @@
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QScatterSeries>
 
-using Mode = WorkerAsync::WorkerMode;
+using Mode = WorkerTypes::WorkerMode;
 using Points = QList<QPointF>;
 using Box = QList<double>; // left, right, bottom, top
 
@@ -71,7 +72,7 @@ private slots:
         qDeleteAll(owner.children());
         settings.setSeries({});
         settings.setAutoscale(true);
-        settings.setMode(WorkerAsync::CpsVsTimeWindowed);
+        settings.setMode(WorkerTypes::CpsVsTimeWindowed);
         settings.setTimeWindowSize(30);
         settings.setLogY(false);
         setBox(rect, {1, 2, 3, 4});
@@ -92,7 +93,7 @@ private slots:
         QFETCH(QList<Points>, lines);
         QFETCH(Box, expected);
         showSeries(lines);
-        ChartRangeFitter::fitAll(&rect, settings, WorkerAsync::WorkerModeCpsVersCurrent);
+        ChartRangeFitter::fitAll(&rect, settings, WorkerTypes::WorkerModeCpsVersCurrent);
         QCOMPARE(boxOf(rect), expected);
     }
 
@@ -103,7 +104,7 @@ private slots:
         QAreaSeries *bars = histogram(0, 100, {2, 5}, &owner);
         bars->setParent(&owner);
         settings.setSeries({line, bars});
-        ChartRangeFitter::fitAll(&rect, settings, WorkerAsync::WorkerModeHistogram);
+        ChartRangeFitter::fitAll(&rect, settings, WorkerTypes::WorkerModeHistogram);
         QCOMPARE(boxOf(rect), (Box{5, 195, 0, 5}));
     }
 
@@ -117,28 +118,28 @@ private slots:
         const double now = double(Now);
         const Points trace{{now - 25000, 50}, {now - 15000, 2}, {now - 1000, 8}};
         QTest::newRow("single channel fits the last 19.5 s")
-            << int(WorkerAsync::WorkerModeSspdSingleChannel) << int(WorkerAsync::CpsVsTimeFreeRunning)
+            << int(WorkerTypes::WorkerModeSspdSingleChannel) << int(WorkerTypes::CpsVsTimeFreeRunning)
             << false << trace << Box{now - 19500, now + 500, 2, 8};
-        QTest::newRow("windowed") << int(WorkerAsync::WorkerModeCpsVersTime)
-                                  << int(WorkerAsync::CpsVsTimeWindowed) << true << trace
+        QTest::newRow("windowed") << int(WorkerTypes::WorkerModeCpsVersTime)
+                                  << int(WorkerTypes::CpsVsTimeWindowed) << true << trace
                                   << Box{now - 29500, now + 500, 2, 50};
         QTest::newRow("windowed without autoscale")
-            << int(WorkerAsync::WorkerModeTemperatureVersTime) << int(WorkerAsync::CpsVsTimeWindowed) << false
+            << int(WorkerTypes::WorkerModeTemperatureVersTime) << int(WorkerTypes::CpsVsTimeWindowed) << false
             << trace << Box{now - 29500, now + 500, 3, 4};
         QTest::newRow("free-running, fresh trace")
-            << int(WorkerAsync::WorkerModeCpsVersTime) << int(WorkerAsync::CpsVsTimeFreeRunning) << true
+            << int(WorkerTypes::WorkerModeCpsVersTime) << int(WorkerTypes::CpsVsTimeFreeRunning) << true
             << Points{{now - 3000, 4}, {now - 1000, 6}} << Box{now - 9500, now + 500, 4, 6};
         QTest::newRow("free-running, old trace keeps its start")
-            << int(WorkerAsync::WorkerModeCpsVersTime) << int(WorkerAsync::CpsVsTimeFreeRunning) << true
+            << int(WorkerTypes::WorkerModeCpsVersTime) << int(WorkerTypes::CpsVsTimeFreeRunning) << true
             << trace << Box{1, now + 500, 2, 50};
         QTest::newRow("flat trace widened")
-            << int(WorkerAsync::WorkerModeTemperatureSingleMode) << int(WorkerAsync::CpsVsTimeWindowed)
+            << int(WorkerTypes::WorkerModeTemperatureSingleMode) << int(WorkerTypes::CpsVsTimeWindowed)
             << false << Points{{now - 2000, 4.2}, {now - 1000, 4.2}} << Box{now - 19500, now + 500, 0, 14.2};
         QTest::newRow("flat zero count rate")
-            << int(WorkerAsync::WorkerModeCpsVersTime) << int(WorkerAsync::CpsVsTimeWindowed) << true
+            << int(WorkerTypes::WorkerModeCpsVersTime) << int(WorkerTypes::CpsVsTimeWindowed) << true
             << Points{{now - 2000, 1e-5}, {now - 1000, 1e-5}} << Box{now - 29500, now + 500, 0, 1e-5 + 10};
         QTest::newRow("nothing visible keeps the vertical range")
-            << int(WorkerAsync::WorkerModeSspdSingleChannel) << int(WorkerAsync::CpsVsTimeWindowed) << true
+            << int(WorkerTypes::WorkerModeSspdSingleChannel) << int(WorkerTypes::CpsVsTimeWindowed) << true
             << Points{{now - 60000, 4}} << Box{now - 19500, now + 500, 3, 4};
     }
     void followTime()
@@ -148,7 +149,7 @@ private slots:
         QFETCH(bool, autoscale);
         QFETCH(Points, points);
         QFETCH(Box, expected);
-        settings.setMode(WorkerAsync::CpsVsTimeMode(timeAxis));
+        settings.setMode(WorkerTypes::CpsVsTimeMode(timeAxis));
         settings.setAutoscale(autoscale);
         showSeries({points});
         ChartRangeFitter::follow(&rect, settings, Mode(mode), Now);
@@ -160,18 +161,18 @@ private slots:
         QTest::addColumn<int>("mode");
         QTest::addColumn<QList<Points>>("lines");
         QTest::addColumn<Box>("expected");
-        QTest::newRow("first point") << int(WorkerAsync::WorkerModeCpsVersCurrent)
+        QTest::newRow("first point") << int(WorkerTypes::WorkerModeCpsVersCurrent)
                                      << QList<Points>{{{50, 20}}} << Box{40, 60, 10, 30};
-        QTest::newRow("two points") << int(WorkerAsync::WorkerModeCpsVersTrigger)
+        QTest::newRow("two points") << int(WorkerTypes::WorkerModeCpsVersTrigger)
                                     << QList<Points>{{{50, 20}, {-10, 30}}} << Box{-10, 50, 20, 30};
-        QTest::newRow("only zero counts") << int(WorkerAsync::WorkerModeCpsVersCurrent)
+        QTest::newRow("only zero counts") << int(WorkerTypes::WorkerModeCpsVersCurrent)
                                           << QList<Points>{{{50, 1e-5}, {60, 1e-5}}} << Box{50, 60, 1e-5, 1};
         QTest::newRow("IV curve keeps its limits")
-            << int(WorkerAsync::WorkerModeIVCurves) << QList<Points>{{{50, 1e-5}, {60, 1e-5}}}
+            << int(WorkerTypes::WorkerModeIVCurves) << QList<Points>{{{50, 1e-5}, {60, 1e-5}}}
             << Box{50, 60, 1e-5, 1e-5};
         // Every point of the running sweep, not only its newest: several may come between updates.
         QTest::newRow("later points widen the range")
-            << int(WorkerAsync::WorkerModeCpsVersCurrent)
+            << int(WorkerTypes::WorkerModeCpsVersCurrent)
             << QList<Points>{{{0, 5}, {1, 6}}, {{2, 7}, {3, 8}, {9, 0.5}}} << Box{1, 9, 0.5, 8};
     }
     void followSweep()
@@ -189,13 +190,13 @@ private slots:
         QAreaSeries *empty = histogram(0, 10, {}, &owner);
         empty->setParent(&owner);
         settings.setSeries({empty});
-        ChartRangeFitter::follow(&rect, settings, WorkerAsync::WorkerModeHistogram, Now);
+        ChartRangeFitter::follow(&rect, settings, WorkerTypes::WorkerModeHistogram, Now);
         QCOMPARE(boxOf(rect), (Box{1, 2, 3, 4})); // no bars yet
 
         QAreaSeries *bars = histogram(0, 100, {3, 7, 7, 1}, &owner);
         bars->setParent(&owner);
         settings.setSeries({empty, bars});
-        ChartRangeFitter::follow(&rect, settings, WorkerAsync::WorkerModeHistogram, Now);
+        ChartRangeFitter::follow(&rect, settings, WorkerTypes::WorkerModeHistogram, Now);
         QCOMPARE(boxOf(rect), (Box{5, 395, 0, 8}));
     }
 
@@ -210,14 +211,14 @@ private slots:
         const double now = double(Now);
         const double zero = WorkerAsync::LeastCountRate;
         QTest::newRow("time trace")
-            << int(WorkerAsync::WorkerModeCpsVersTime)
+            << int(WorkerTypes::WorkerModeCpsVersTime)
             << QList<Points>{{{now - 3000, zero}, {now - 2000, 40}, {now - 1000, 900}}}
             << Box{now - 29500, now + 500, 40, 900} << Box{now - 29500, now + 500, zero, 900};
         QTest::newRow("flat trace")
-            << int(WorkerAsync::WorkerModeSspdSingleChannel)
+            << int(WorkerTypes::WorkerModeSspdSingleChannel)
             << QList<Points>{{{now - 2000, 300}, {now - 1000, 300}, {now - 500, zero}}}
             << Box{now - 19500, now + 500, 150, 600} << Box{now - 19500, now + 500, zero, 300};
-        QTest::newRow("only zeros") << int(WorkerAsync::WorkerModeCpsVersTime)
+        QTest::newRow("only zeros") << int(WorkerTypes::WorkerModeCpsVersTime)
                                     << QList<Points>{{{now - 2000, zero}}}
                                     << Box{now - 29500, now + 500, 3, 4}
                                     << Box{now - 29500, now + 500, 0, 10 + zero};
@@ -255,23 +256,23 @@ private slots:
         settings.setSeries({series});
         for (const QPointF &point : sweep) {
             series->append(point);
-            ChartRangeFitter::follow(&rect, settings, WorkerAsync::WorkerModeCpsVersCurrent, Now);
+            ChartRangeFitter::follow(&rect, settings, WorkerTypes::WorkerModeCpsVersCurrent, Now);
         }
         const Box all{5, 26, zero, 2.1e5};
         QCOMPARE(boxOf(rect), all);
         settings.setLogY(!logY);
-        ChartRangeFitter::refitVertical(&rect, settings, WorkerAsync::WorkerModeCpsVersCurrent);
+        ChartRangeFitter::refitVertical(&rect, settings, WorkerTypes::WorkerModeCpsVersCurrent);
         QCOMPARE(boxOf(rect), all);
         setBox(rect, {1, 2, 3, 4});
-        ChartRangeFitter::fitAll(&rect, settings, WorkerAsync::WorkerModeCpsVersCurrent);
+        ChartRangeFitter::fitAll(&rect, settings, WorkerTypes::WorkerModeCpsVersCurrent);
         QCOMPARE(boxOf(rect), all);
     }
 
     void otherModesLeaveTheRange_data()
     {
         QTest::addColumn<int>("mode");
-        QTest::newRow("all channels") << int(WorkerAsync::WorkerModeAllChannels);
-        QTest::newRow("no action") << int(WorkerAsync::WorkerModeNoAction);
+        QTest::newRow("all channels") << int(WorkerTypes::WorkerModeAllChannels);
+        QTest::newRow("no action") << int(WorkerTypes::WorkerModeNoAction);
     }
     void otherModesLeaveTheRange()
     {

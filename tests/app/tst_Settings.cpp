@@ -52,8 +52,8 @@ private slots:
                             const QVariant &to, bool notifies) {
             QTest::newRow(tag) << onRange << QByteArray(property) << from << to << notifies;
         };
-        const QVariant windowed = QVariant::fromValue(WorkerAsync::CpsVsTimeWindowed);
-        const QVariant freeRunning = QVariant::fromValue(WorkerAsync::CpsVsTimeFreeRunning);
+        const QVariant windowed = QVariant::fromValue(WorkerTypes::CpsVsTimeWindowed);
+        const QVariant freeRunning = QVariant::fromValue(WorkerTypes::CpsVsTimeFreeRunning);
         row("time constant within", false, "timeConstant", 1.0, 1.0000000000001, false);
         row("time constant changed", false, "timeConstant", 1.0, 1.5, true);
         row("window within", false, "timeWindowSize", 30.0, 30.000000000003, false);
