@@ -41,6 +41,7 @@ void registerQmlTypes()
     qmlRegisterSingletonType<DataModel>(QmlModule, 1, 0, "DataModel", &DataModel::qmlInstance);
     qmlRegisterUncreatableType<DataProviderList>(QmlModule, 1, 0, "Datalist",
                                                  "DataList should not be created in QML");
+    // The reason keeps the range type's former name: it is the product's own message.
     qmlRegisterUncreatableType<MyChartRect>(QmlModule, 1, 0, "MyChartRect",
                                             "RectTime should not be created in QML");
     qmlRegisterUncreatableMetaObject(DriverDataModel::staticMetaObject, QmlModule, 1, 0, "DriverData",

@@ -258,8 +258,8 @@ private:
     QList<DataProviderItem> m_modulesAtRunStart; ///< the module list at that moment
     int m_connectionState = 0;
     QString m_connectionText;
-    ReconnectSettingsCheck *m_reconnectCheck = nullptr; ///< child
-    LatchedPoints *m_latchedPoints = nullptr;           ///< child
-    const QString m_version = QStringLiteral("1.3.1");
+    ReconnectSettingsCheck *m_reconnectCheck = nullptr;   ///< child
+    LatchedPoints *m_latchedPoints = nullptr;             ///< child
+    const QString m_version = QStringLiteral(VT_VERSION); ///< the project version CMake builds
     const bool m_isRaspberryPi = false;
 };

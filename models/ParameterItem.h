@@ -15,7 +15,7 @@ public:
     /// editing range applies.
     ParameterItem(const QString &name, const QString &displayedName, const QVariant &value,
                   const QString &group, DriverDataModel::DriverDataModelType type, bool visible, double scale,
-                  int precisiion, const QPointF &range);
+                  int precision, const QPointF &range);
 
     QString name() const { return m_name; }
     void setName(const QString &name) { m_name = name; }
@@ -32,8 +32,9 @@ public:
     void setType(DriverDataModel::DriverDataModelType type) { m_type = type; }
     double scale() const { return m_scale; }
     void setScale(double scale) { m_scale = scale; }
-    int precisiion() const { return m_precisiion; }
-    void setPrecisiion(int precisiion) { m_precisiion = precisiion; }
+    // The accessor pair keeps the spelling the product has always published ("precisiion").
+    int precisiion() const { return m_precision; }
+    void setPrecisiion(int precision) { m_precision = precision; }
     QPointF range() const { return m_range; }
     void setRange(const QPointF &range) { m_range = range; }
 
@@ -45,6 +46,6 @@ private:
     QString m_group;  ///< section heading
     DriverDataModel::DriverDataModelType m_type = DriverDataModel::DriverDataTypeConstantDoubleFixed;
     double m_scale = 1.0; ///< shown = value * scale
-    int m_precisiion = 0; ///< decimals or significant digits, by type
+    int m_precision = 0;  ///< decimals or significant digits, by type
     QPointF m_range;      ///< x lowest, y highest shown value
 };
