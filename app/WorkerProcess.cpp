@@ -1,23 +1,17 @@
 #include "WorkerProcess.h"
 #include "AppLogging.h"
 #include "CommonDriver.h"
-#include "DriverFactory.h"
+#include "CrateSession.h"
 #include "DriverHelper.h"
 #include "EepromCommands.h"
 #include "FreeStyleParameter.h"
-#include "ModuleListFilter.h"
 #include "ReadingValidity.h"
 #include "RecycleSession.h"
 #include "StopRequest.h"
 #include "WorkerStatistics.h"
-#include "convertToHostAddress.h"
-#include "vtTcpSocketIOInterface.h"
 #include "cSweepParameters.h"
 
 #include <QAbstractEventDispatcher>
-#include <QDateTime>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QMutexLocker>
 #include <QThread>
 #include <QTime>
@@ -29,47 +23,23 @@ namespace {
 const QString ErrorTitle = QStringLiteral("Error");
 const QString SuccessTitle = QStringLiteral("Success");
 constexpr double FineTemperatureBelowK = 10.0; ///< stage temperatures below this read to 1 mK, K
-const QString ModuleListQuery = QStringLiteral("SYST:DEVJ?\r\n");
-const QString LegacyModuleListQuery = QStringLiteral("SYST:DEVL?\r\n");
-const QString LegacyLineSeparator = QStringLiteral("<br>");
-const QChar LegacyFieldSeparator = QLatin1Char(':');
-constexpr int LegacyFieldCount = 3;
-constexpr int FirstReadAttempts = 100;      ///< the first read of a new driver's type string
-constexpr int MaxSkippedEntriesShown = 8;   ///< skipped list entries named in the status text
-constexpr int MaxSkippedEntriesLogged = 64; ///< and in the log line
-constexpr int DeviceStatusActive = 1;       ///< "status" after a good read
-constexpr int DeviceStatusFault = 2;        ///< "status" after a failed read
-constexpr int PreparationAttempts = 5;      ///< writes that set a module up for a sweep
-constexpr int SweepSettleMs = 1000;         ///< wait before a count-rate sweep switches the channel on
-constexpr double SweepComplete = 100;       ///< percent
-const QString CrateLineEnd = QStringLiteral("\r\n");
-
-/// The crate port; "VT4_CRATE_PORT" moves it so that tests and demos can run a simulator elsewhere.
-quint16 cratePort()
-{
-    bool ok = false;
-    const uint port = qEnvironmentVariableIntValue("VT4_CRATE_PORT", &ok);
-    return ok && port > 0 && port <= 0xFFFF ? static_cast<quint16>(port)
-                                            : vtTcpSocketIOInterface::DefaultPort;
-}
-
-/// Why a crate could not be reached at all, in one line.
-QString connectFailureText(const vtTcpSocketIOInterface &link, const QString &peer)
-{
-    switch (link.socketError()) {
-    case QAbstractSocket::ConnectionRefusedError:
-        return QStringLiteral("%1 refused the connection: no crate listens there.").arg(peer);
-    case QAbstractSocket::SocketTimeoutError:
-        return QStringLiteral("No answer from %1 within %2 s.")
-            .arg(peer)
-            .arg(vtTcpSocketIOInterface::ConnectTimeoutMs / 1000.0);
-    default:
-        return QStringLiteral("%1: %2.").arg(peer, link.socketErrorString());
-    }
-}
+constexpr int DeviceStatusActive = 1;          ///< "status" after a good read
+constexpr int DeviceStatusFault = 2;           ///< "status" after a failed read
+constexpr int PreparationAttempts = 5;         ///< writes that set a module up for a sweep
+constexpr int SweepSettleMs = 1000;            ///< wait before a count-rate sweep switches the channel on
+constexpr double SweepComplete = 100;          ///< percent
 } // namespace
 
-WorkerProcess::WorkerProcess(QObject *parent) : QObject(parent), m_recycle(new RecycleSession(this)) {}
+WorkerProcess::WorkerProcess(QObject *parent)
+    : QObject(parent), m_recycle(new RecycleSession(this)), m_session(new CrateSession(m_recycle, this))
+{
+    connect(m_session, &CrateSession::connected, this, &WorkerProcess::connected);
+    connect(m_session, &CrateSession::connectFailed, this, &WorkerProcess::connectFailed);
+    connect(m_session, &CrateSession::deviceListUpdated, this, &WorkerProcess::deviceListUpdated);
+    connect(m_session, &CrateSession::setStatusText, this, &WorkerProcess::setStatusText);
+    connect(m_session, &CrateSession::sendErrorMessage, this, &WorkerProcess::sendErrorMessage);
+    connect(m_session, &CrateSession::connectionChanged, this, &WorkerProcess::connectionChanged);
+}
 
 WorkerProcess::~WorkerProcess() = default;
 
@@ -119,9 +89,7 @@ void WorkerProcess::start()
             finish();
             return;
         }
-        if (m_link)
-            reportConnection(
-                m_connection.socketObserved(m_link->isConnected(), QDateTime::currentMSecsSinceEpoch()));
+        m_session->observeLink();
         m_recycle->service();
         waitForCommandOrPoll(m_recycle->isActive()
                                  ? std::min(nextWaitIntervalMs(), int(RecycleSession::ServiceWaitMs))
@@ -185,7 +153,7 @@ bool WorkerProcess::execute(WorkerAsync::WorkerCommands cmd, const QVariant &par
     switch (cmd) {
     case WorkerAsync::CommandConnect:
         if (params.canConvert<QString>())
-            commandConnect(params.toString());
+            m_session->commandConnect(params.toString());
         break;
     case WorkerAsync::CommandSetMode:
         if (params.canConvert<int>()) {
@@ -215,7 +183,7 @@ bool WorkerProcess::execute(WorkerAsync::WorkerCommands cmd, const QVariant &par
         changeCrate({QStringLiteral("SYST:SRES")}, QStringLiteral("The crate was reset."));
         break;
     case WorkerAsync::CommandPowerOff:
-        if (vantrelRequest(QStringLiteral("SYST:POFF")))
+        if (m_session->vantrelRequest(QStringLiteral("SYST:POFF")))
             emit sendMessage(SuccessTitle, QStringLiteral("The crate powers off."));
         break;
     case WorkerAsync::CommandAddUnit:
@@ -229,15 +197,16 @@ bool WorkerProcess::execute(WorkerAsync::WorkerCommands cmd, const QVariant &par
             QStringLiteral("Unit %1 successfully removed").arg(params.toInt()));
         break;
     case WorkerAsync::CommandUpdateUnit:
-        if (!vantrelRequest(QStringLiteral("SYST:LOCK 1")) ||
-            !vantrelRequest(QStringLiteral("SYST:UPDT %1\r\n").arg(params.toInt())))
+        if (!m_session->vantrelRequest(QStringLiteral("SYST:LOCK 1")) ||
+            !m_session->vantrelRequest(QStringLiteral("SYST:UPDT %1\r\n").arg(params.toInt())))
             emit unitUpdateRefused(params.toInt());
         break;
     case WorkerAsync::CommandRecycle:
         m_recycle->handleRequest(params);
         break;
     case WorkerAsync::CommandLock:
-        emit lockAnswered(vantrelRequest(QStringLiteral("SYST:LOCK %1").arg(params.toInt() != 0 ? 1 : 0)));
+        emit lockAnswered(
+            m_session->vantrelRequest(QStringLiteral("SYST:LOCK %1").arg(params.toInt() != 0 ? 1 : 0)));
         break;
     case WorkerAsync::CommandUpdateEepromConst:
         runEepromStep(EepromCommands::Step::Read, params);
@@ -256,7 +225,7 @@ bool WorkerProcess::execute(WorkerAsync::WorkerCommands cmd, const QVariant &par
 
 void WorkerProcess::runEepromStep(EepromCommands::Step step, const QVariant &params)
 {
-    const EepromCommands commands([this](int address) { return driverByAddress(address); });
+    const EepromCommands commands([this](int address) { return m_session->driverByAddress(address); });
     const EepromCommands::Outcome outcome = commands.run(step, params);
     if (!outcome.ok)
         emit sendErrorMessage(ErrorTitle, outcome.error);
@@ -298,7 +267,7 @@ void WorkerProcess::applyFreeStyle(const QVariant &params)
     bool addressOk = false;
     const int address = list.at(0).toInt(&addressOk);
     const QString name = list.at(1).toString();
-    CommonDriver *driver = addressOk ? driverByAddress(address) : nullptr;
+    CommonDriver *driver = addressOk ? m_session->driverByAddress(address) : nullptr;
     if (!driver || !FreeStyleParameter::accepts(name, list.at(2)))
         return;
     DriverHelper(driver).setParameter(name, list.at(2), 1);
@@ -389,7 +358,8 @@ void WorkerProcess::initializeHistogram()
 
 void WorkerProcess::prepareSweep(WorkerAsync::WorkerMode mode)
 {
-    CommonDriver *driver = m_activeChannels.isEmpty() ? nullptr : driverByAddress(m_activeChannels.first());
+    CommonDriver *driver =
+        m_activeChannels.isEmpty() ? nullptr : m_session->driverByAddress(m_activeChannels.first());
     if (!driver)
         return;
     DriverHelper helper(driver);
@@ -437,7 +407,7 @@ void WorkerProcess::prepareSweep(WorkerAsync::WorkerMode mode)
 bool WorkerProcess::sweepStep()
 {
     for (int address : std::as_const(m_activeChannels)) {
-        CommonDriver *driver = driverByAddress(address);
+        CommonDriver *driver = m_session->driverByAddress(address);
         if (StopRequest::isPending())
             return false;
         if (!driver)
@@ -479,7 +449,7 @@ bool WorkerProcess::updateRunData(CommonDriver *driver)
 
 void WorkerProcess::pollAllModules()
 {
-    for (CommonDriver *driver : std::as_const(m_drivers)) {
+    for (CommonDriver *driver : m_session->drivers()) {
         if (StopRequest::isPending())
             return;
         updateData(driver, 0);
@@ -493,7 +463,7 @@ void WorkerProcess::pollActiveChannels()
                            m_mode == WorkerAsync::WorkerModeHistogram;
     QString status;
     for (int address : std::as_const(m_activeChannels)) {
-        CommonDriver *driver = driverByAddress(address);
+        CommonDriver *driver = m_session->driverByAddress(address);
         if (StopRequest::isPending())
             return;
         if (!driver)
@@ -586,25 +556,13 @@ bool WorkerProcess::updateData(CommonDriver *driver, int timeConstMs)
     return true;
 }
 
-bool WorkerProcess::vantrelRequest(const QString &command)
-{
-    if (!m_link)
-        return false;
-    bool ok = false;
-    const QString reply = m_link->tcpIpQuery(command + CrateLineEnd, CrateCommandTimeoutMs, &ok);
-    if (ok && !reply.isEmpty() && reply.contains(QLatin1String("ok"), Qt::CaseInsensitive))
-        return true;
-    emit sendErrorMessage(ErrorTitle, QStringLiteral("Error at '%1' command").arg(command));
-    return false;
-}
-
 void WorkerProcess::changeCrate(const QStringList &commands, const QString &successText)
 {
     for (const QString &command : commands) {
-        if (!vantrelRequest(command))
+        if (!m_session->vantrelRequest(command))
             return;
     }
-    if (!updateDeviceList(m_link)) {
+    if (!m_session->reloadDeviceList()) {
         emit sendErrorMessage(ErrorTitle, QStringLiteral("Error at 'get device list' command"));
         return;
     }
@@ -612,184 +570,4 @@ void WorkerProcess::changeCrate(const QStringList &commands, const QString &succ
     // The rebuilt list starts without readings; one poll shows every module's state at once,
     // also while the device manager keeps the worker from polling.
     pollAllModules();
-}
-
-void WorkerProcess::commandConnect(const QString &address)
-{
-    m_recycle->setDrivers({}); // while the old link can still rest the relays
-    delete m_link;
-    m_link = nullptr;
-
-    reportConnection(m_connection.reset());
-    auto *link = new vtTcpSocketIOInterface(this);
-    link->setAddress(convertToHostAddress(address));
-    link->setPort(cratePort());
-    connect(link, &vtTcpSocketIOInterface::connectionAttempted, this, [this](bool connected) {
-        reportConnection(m_connection.connectAttempted(connected, QDateTime::currentMSecsSinceEpoch()));
-    });
-    QString whyNot;
-    if (updateDeviceList(link, &whyNot)) {
-        m_link = link;
-        emit connected();
-        return;
-    }
-    delete link;
-    reportConnection(m_connection.reset());
-    emit connectFailed(whyNot);
-    // The connection form was disabled when the attempt started; an empty list re-enables it.
-    emit deviceListUpdated(QJsonObject());
-}
-
-CommonDriver *WorkerProcess::driverByAddress(int address) const
-{
-    for (CommonDriver *driver : m_drivers) {
-        if (driver->devAddress() == address)
-            return driver;
-    }
-    return nullptr;
-}
-
-bool WorkerProcess::updateDeviceList(vtTcpSocketIOInterface *link, QString *whyNot)
-{
-    if (!link)
-        return false;
-    bool reached = false;
-    QString reply = link->tcpIpQuery(ModuleListQuery, CrateCommandTimeoutMs, &reached);
-    // A crate of the older kind does not know the JSON list; its text list is all it has.
-    const bool legacy = reply.contains(QLatin1String("UNKNOWN COMMAND"));
-    if (legacy)
-        reply = link->tcpIpQuery(LegacyModuleListQuery, CrateCommandTimeoutMs, &reached);
-    if (StopRequest::isPending())
-        return false;
-    const QString peer = QStringLiteral("%1:%2").arg(link->address().toString()).arg(link->port());
-    if (reply.isEmpty()) {
-        if (whyNot)
-            *whyNot = reached ? QStringLiteral("No answer from %1 within %2 s.")
-                                    .arg(peer)
-                                    .arg(CrateCommandTimeoutMs / 1000.0)
-                              : connectFailureText(*link, peer);
-        return false;
-    }
-    // Something answered, but a crate's list is a JSON object: keep the drivers of the crate
-    // we had rather than replace them with nothing.
-    if (!legacy && !QJsonDocument::fromJson(reply.toUtf8()).isObject()) {
-        if (whyNot)
-            *whyNot = QStringLiteral("%1 answered, but not as a crate.").arg(peer);
-        return false;
-    }
-    clearDrivers();
-    const ModuleListFilter::Result modules = ModuleListFilter::filter(
-        legacy ? legacyEntries(reply) : QJsonDocument::fromJson(reply.toLocal8Bit()).object());
-    const QJsonObject list =
-        legacy ? driversFromLegacyList(modules.list, link) : driversFromList(modules.list, link);
-    emit deviceListUpdated(list);
-    reportSkippedEntries(modules.skipped);
-    m_recycle->setDrivers(m_drivers);
-    return true;
-}
-
-void WorkerProcess::reportSkippedEntries(const QStringList &skipped)
-{
-    if (skipped.isEmpty())
-        return;
-    const auto firstOf = [&skipped](int shown) {
-        QString text = skipped.mid(0, shown).join(QLatin1String(", "));
-        if (skipped.size() > shown)
-            text += QStringLiteral(" and %1 more").arg(skipped.size() - shown);
-        return text;
-    };
-    qCWarning(lcWorker).noquote() << "module list entries skipped:" << firstOf(MaxSkippedEntriesLogged);
-    emit setStatusText(
-        QStringLiteral("Module list entries skipped: %1").arg(firstOf(MaxSkippedEntriesShown)));
-}
-
-void WorkerProcess::reportConnection(bool changed)
-{
-    if (changed)
-        emit connectionChanged(m_connection.state(), m_connection.sinceMs(), m_connection.tries());
-}
-
-void WorkerProcess::clearDrivers()
-{
-    m_recycle->setDrivers({});
-    qDeleteAll(m_drivers);
-    m_drivers.clear();
-}
-
-CommonDriver *WorkerProcess::addDriver(const QString &type, int address, vtTcpSocketIOInterface *link)
-{
-    CommonDriver *driver = DriverFactory::create(type, this);
-    if (!driver)
-        return nullptr;
-    driver->setDevAddress(static_cast<quint8>(address));
-    driver->setIOInterface(link);
-    m_drivers.append(driver);
-    // The first read of a new driver also wakes a module that has just been plugged in. Its
-    // attempts are shown one by one, since a silent module holds the connect for a long time.
-    for (int attempt = 1; attempt <= FirstReadAttempts && !StopRequest::isPending(); ++attempt) {
-        emit setStatusText(QStringLiteral("Try to connect to module %1, attempt %2 of %3")
-                               .arg(address)
-                               .arg(attempt)
-                               .arg(FirstReadAttempts));
-        bool answered = false;
-        driver->deviceType()->getValueSync(&answered, 1);
-        if (answered)
-            break;
-    }
-    return driver;
-}
-
-QJsonObject WorkerProcess::driversFromList(const QJsonObject &list, vtTcpSocketIOInterface *link)
-{
-    const QJsonArray info = list.value(QLatin1String("info")).toArray();
-    for (const QJsonValue &entry : info) {
-        if (StopRequest::isPending())
-            break;
-        addDriver(entry[QLatin1String("type")].toString(), entry[QLatin1String("address")].toInt(), link);
-    }
-    return list;
-}
-
-QJsonObject WorkerProcess::legacyEntries(const QString &reply)
-{
-    QJsonArray info;
-    for (const QString &line : reply.split(LegacyLineSeparator)) {
-        const QStringList fields = line.split(LegacyFieldSeparator);
-        if (fields.size() != LegacyFieldCount || !fields.at(1).contains(QLatin1Char('=')) ||
-            !fields.at(2).contains(QLatin1Char('=')))
-            continue;
-        const QString addressText = fields.at(1).section(QLatin1Char('='), 1).trimmed();
-        bool isNumber = false;
-        const int address = addressText.toInt(&isNumber);
-        info.append(
-            QJsonObject{{QLatin1String("address"), isNumber ? QJsonValue(address) : QJsonValue(addressText)},
-                        {QLatin1String("type"), fields.at(2).section(QLatin1Char('='), 1).trimmed()}});
-    }
-    return QJsonObject{{QLatin1String("count"), info.size()}, {QLatin1String("info"), info}};
-}
-
-QJsonObject WorkerProcess::driversFromLegacyList(const QJsonObject &list, vtTcpSocketIOInterface *link)
-{
-    QJsonArray info;
-    for (const QJsonValue &line : list.value(QLatin1String("info")).toArray()) {
-        if (StopRequest::isPending())
-            break;
-        const int address = line[QLatin1String("address")].toInt();
-        const QString type = line[QLatin1String("type")].toString();
-        CommonDriver *driver = addDriver(type, address, link);
-        if (!driver)
-            continue;
-        driver->getDeviceInfo();
-        QJsonObject entry{{QLatin1String("address"), address}, {QLatin1String("type"), type}};
-        const auto bounded = [](const QString &text) { return ModuleListFilter::boundedText(text); };
-        entry.insert(QLatin1String("Description"), bounded(driver->deviceDescription()->currentValue()));
-        entry.insert(QLatin1String("Firmware"), bounded(driver->firmwareVersion()->currentValue()));
-        entry.insert(QLatin1String("Hardware"), bounded(driver->hardwareVersion()->currentValue()));
-        entry.insert(QLatin1String("Modification"), bounded(driver->modificationVersion()->currentValue()));
-        entry.insert(QLatin1String("UDID"), driver->UDID()->currentValue().toDisplayString());
-        info.append(entry);
-    }
-    return QJsonObject{{QLatin1String("count"), info.size()},
-                       {QLatin1String("info"), info},
-                       {QLatin1String("software_version"), QLatin1String("<1.3.0")}};
 }

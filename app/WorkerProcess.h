@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ConnectionMonitor.h"
+#include "CrateSession.h"
 #include "EepromCommands.h"
 #include "WorkerAsync.h"
 
@@ -25,10 +25,10 @@ class WorkerProcess : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int CrateCommandTimeoutMs = 500; ///< reply window of every crate text command
-    static constexpr int HomePollPeriodMs = 1000;     ///< mode 0 reads every module once a second
-    static constexpr int IdleWaitMs = 50;             ///< sleep of the idle mode and of unset time constants
-    static constexpr int StatisticsWindowMs = 5000;   ///< "VT4_WORKER_PERF" line period
+    static constexpr int CrateCommandTimeoutMs = CrateSession::CommandTimeoutMs;
+    static constexpr int HomePollPeriodMs = 1000;   ///< mode 0 reads every module once a second
+    static constexpr int IdleWaitMs = 50;           ///< sleep of the idle mode and of unset time constants
+    static constexpr int StatisticsWindowMs = 5000; ///< "VT4_WORKER_PERF" line period
     static constexpr int MinSingleChannelPeriodMs = 10;  ///< floor of the single-channel poll period
     static constexpr double TimeConstSettleFactor = 1.2; ///< wait after a time-constant change, in periods
 
@@ -53,10 +53,10 @@ public:
     QList<int> activeChannels() const { return m_activeChannels; }
     QVariantMap sweepParameters() const { return m_sweepParameters; }
     /// The link of the current connection, or none before the first successful connection.
-    vtTcpSocketIOInterface *link() const { return m_link; }
+    vtTcpSocketIOInterface *link() const { return m_session->link(); }
     /// The first driver at that bus address, or none.
-    CommonDriver *driverByAddress(int address) const;
-    QList<CommonDriver *> drivers() const { return m_drivers; }
+    CommonDriver *driverByAddress(int address) const { return m_session->driverByAddress(address); }
+    QList<CommonDriver *> drivers() const { return m_session->drivers(); }
     /// The temperature recycle; a worker-thread object, only to be connected to from elsewhere.
     RecycleSession *recycleSession() const { return m_recycle; }
 
@@ -140,32 +140,13 @@ private:
     /// Ends the loop: waits out a requestStop() still holding the queue lock, then finished.
     void finish();
 
-    bool vantrelRequest(const QString &command);
-    void commandConnect(const QString &address);
-    /// Asks the crate for its modules and makes their drivers; on failure `whyNot` (may be
-    /// null) says what went wrong, in words for the connection form.
-    bool updateDeviceList(vtTcpSocketIOInterface *link, QString *whyNot = nullptr);
-    void clearDrivers();
-    /// Passes a change of the link's state on to the screens.
-    void reportConnection(bool changed);
-    /// Makes and binds the driver for one module; none for a type this program does not drive.
-    CommonDriver *addDriver(const QString &type, int address, vtTcpSocketIOInterface *link);
-    /// Makes the drivers of a filtered list; the list itself is what the screens get.
-    QJsonObject driversFromList(const QJsonObject &list, vtTcpSocketIOInterface *link);
-    /// The "<br>" lines of an older crate as list entries, before filtering; an address that is
-    /// not a number stays text, so that the filter names it.
-    static QJsonObject legacyEntries(const QString &reply);
-    /// Makes the drivers of a filtered older list and reads each module's information.
-    QJsonObject driversFromLegacyList(const QJsonObject &list, vtTcpSocketIOInterface *link);
-    void reportSkippedEntries(const QStringList &skipped);
     /// Sends `commands` in turn, each needing "ok"; then reads the module list again, says
     /// `successText` and polls every module once. Exactly one message or error in every case.
     void changeCrate(const QStringList &commands, const QString &successText);
 
     QVariantMap m_sweepParameters;
-    QList<CommonDriver *> m_drivers; ///< children of the worker, one per driven module
-    RecycleSession *m_recycle;       ///< child of the worker
-    vtTcpSocketIOInterface *m_link = nullptr;
+    RecycleSession *m_recycle; ///< child of the worker
+    CrateSession *m_session;   ///< child of the worker, so that its link and drivers share its thread
     QMutex m_queueLock;
     QList<QueuedCommand> m_commandQueue;
     QElapsedTimer m_modeTimer;
@@ -175,5 +156,4 @@ private:
     int m_timeConstMs = 0;
     QWaitCondition m_queueSignal;
     quint64 m_pass = 0; ///< loop passes so far
-    ConnectionMonitor m_connection;
 };
