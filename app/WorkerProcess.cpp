@@ -8,6 +8,7 @@
 #include "ReadingValidity.h"
 #include "RecycleSession.h"
 #include "StopRequest.h"
+#include "SweepRunner.h"
 #include "WorkerStatistics.h"
 #include "cSweepParameters.h"
 
@@ -25,13 +26,13 @@ const QString SuccessTitle = QStringLiteral("Success");
 constexpr double FineTemperatureBelowK = 10.0; ///< stage temperatures below this read to 1 mK, K
 constexpr int DeviceStatusActive = 1;          ///< "status" after a good read
 constexpr int DeviceStatusFault = 2;           ///< "status" after a failed read
-constexpr int PreparationAttempts = 5;         ///< writes that set a module up for a sweep
-constexpr int SweepSettleMs = 1000;            ///< wait before a count-rate sweep switches the channel on
-constexpr double SweepComplete = 100;          ///< percent
 } // namespace
 
 WorkerProcess::WorkerProcess(QObject *parent)
-    : QObject(parent), m_recycle(new RecycleSession(this)), m_session(new CrateSession(m_recycle, this))
+    : QObject(parent), m_recycle(new RecycleSession(this)), m_session(new CrateSession(m_recycle, this)),
+      m_sweep(new SweepRunner(
+          *m_session, m_activeChannels, m_timeConstMs,
+          [this](CommonDriver *driver) { updateRunData(driver); }, this))
 {
     connect(m_session, &CrateSession::connected, this, &WorkerProcess::connected);
     connect(m_session, &CrateSession::connectFailed, this, &WorkerProcess::connectFailed);
@@ -39,6 +40,10 @@ WorkerProcess::WorkerProcess(QObject *parent)
     connect(m_session, &CrateSession::setStatusText, this, &WorkerProcess::setStatusText);
     connect(m_session, &CrateSession::sendErrorMessage, this, &WorkerProcess::sendErrorMessage);
     connect(m_session, &CrateSession::connectionChanged, this, &WorkerProcess::connectionChanged);
+    connect(m_sweep, &SweepRunner::setStatusText, this, &WorkerProcess::setStatusText);
+    connect(m_sweep, &SweepRunner::sweepProgress, this, &WorkerProcess::sweepProgress);
+    connect(m_sweep, &SweepRunner::sweepFinished, this, &WorkerProcess::sweepFinished);
+    connect(m_sweep, &SweepRunner::updatePlot, this, &WorkerProcess::updatePlot);
 }
 
 WorkerProcess::~WorkerProcess() = default;
@@ -158,7 +163,8 @@ bool WorkerProcess::execute(WorkerAsync::WorkerCommands cmd, const QVariant &par
     case WorkerAsync::CommandSetMode:
         if (params.canConvert<int>()) {
             m_mode = static_cast<WorkerAsync::WorkerMode>(params.toInt());
-            initializeMode();
+            if (m_sweep->prepare(m_mode))
+                m_modeTimer.restart();
         }
         break;
     case WorkerAsync::CommandSetActiveChannels:
@@ -174,7 +180,7 @@ bool WorkerProcess::execute(WorkerAsync::WorkerCommands cmd, const QVariant &par
         return false;
     case WorkerAsync::CommandSweepParams:
         if (params.canConvert<QVariantMap>())
-            m_sweepParameters = params.toMap();
+            m_sweep->setParameters(params.toMap());
         break;
     case WorkerAsync::CommandResetUnits:
         changeCrate({QStringLiteral("SYST:URES")}, QStringLiteral("The crate's modules were reset."));
@@ -285,7 +291,7 @@ bool WorkerProcess::processMode()
     case WorkerAsync::WorkerModeCpsVersCurrent:
     case WorkerAsync::WorkerModeCpsVersTrigger:
     case WorkerAsync::WorkerModeIVCurves:
-        if (m_timeConstMs >= 1 && m_modeTimer.elapsed() >= m_timeConstMs && sweepStep()) {
+        if (m_timeConstMs >= 1 && m_modeTimer.elapsed() >= m_timeConstMs && takeSweepStep()) {
             emit updatePlot();
             m_modeTimer.restart();
         }
@@ -306,136 +312,12 @@ bool WorkerProcess::processMode()
     return true;
 }
 
-void WorkerProcess::sweepFinish()
+bool WorkerProcess::takeSweepStep()
 {
-    // The last step's point is already on its way: the chart must take it into its range
-    // before the screen hears that the sweep is over and leaves the sweep mode.
-    emit updatePlot();
-    emit sweepProgress(SweepComplete);
-    emit sweepFinished();
-    m_mode = WorkerAsync::WorkerModeNoAction;
-}
-
-void WorkerProcess::initializeMode()
-{
-    switch (m_mode) {
-    case WorkerAsync::WorkerModeCpsVersCurrent:
-        initializeSweepCpsVsCurrent();
-        break;
-    case WorkerAsync::WorkerModeCpsVersTrigger:
-        initializeSweepCpsVsTrigger();
-        break;
-    case WorkerAsync::WorkerModeIVCurves:
-        initializeSweepIVCurves();
-        break;
-    case WorkerAsync::WorkerModeHistogram:
-        initializeHistogram();
-        break;
-    default:
-        break;
-    }
-}
-
-void WorkerProcess::initializeSweepCpsVsCurrent()
-{
-    prepareSweep(WorkerAsync::WorkerModeCpsVersCurrent);
-}
-
-void WorkerProcess::initializeSweepCpsVsTrigger()
-{
-    prepareSweep(WorkerAsync::WorkerModeCpsVersTrigger);
-}
-
-void WorkerProcess::initializeSweepIVCurves()
-{
-    prepareSweep(WorkerAsync::WorkerModeIVCurves);
-}
-
-void WorkerProcess::initializeHistogram()
-{
-    prepareSweep(WorkerAsync::WorkerModeHistogram);
-}
-
-void WorkerProcess::prepareSweep(WorkerAsync::WorkerMode mode)
-{
-    CommonDriver *driver =
-        m_activeChannels.isEmpty() ? nullptr : m_session->driverByAddress(m_activeChannels.first());
-    if (!driver)
-        return;
-    DriverHelper helper(driver);
-    const cSweepParameters sweep(m_sweepParameters);
-    const bool countRateSweep =
-        mode == WorkerAsync::WorkerModeCpsVersCurrent || mode == WorkerAsync::WorkerModeCpsVersTrigger;
-
-    if (mode == WorkerAsync::WorkerModeHistogram) {
-        emit setStatusText(QStringLiteral("Start process..."));
-    } else {
-        emit setStatusText(QStringLiteral("Start Sweep process..."));
-        emit sweepProgress(0);
-    }
-    if (countRateSweep) {
-        emit setStatusText(QStringLiteral("Short-circiuts enable"));
-        helper.setParameter(QStringLiteral("status_shorted"), true, PreparationAttempts);
-    }
-    if (mode == WorkerAsync::WorkerModeCpsVersTrigger) {
-        emit setStatusText(
-            QStringLiteral("Setting start trigger : %1 mV").arg(sweep.from() * 1e3, 0, 'g', 6));
-        m_sweepParameters.insert(QStringLiteral("current"), sweep.from());
-        helper.setParameter(QStringLiteral("cmp_ref_level"), sweep.from(), PreparationAttempts);
-    } else if (mode != WorkerAsync::WorkerModeHistogram) {
-        // This label's unit is the Greek mu with a Latin A.
-        emit setStatusText(
-            QStringLiteral("Setting start current: %1 \u03BCA").arg(sweep.from() * 1e6, 0, 'g', 6));
-        m_sweepParameters.insert(QStringLiteral("current"), sweep.from());
-        helper.setParameter(QStringLiteral("current"), sweep.from(),
-                            countRateSweep ? PreparationAttempts : 1);
-    }
-    emit setStatusText(QStringLiteral("Setting driver parameters..."));
-    if (sweep.isTimeConstAvailable()) {
-        m_timeConstMs = qRound(sweep.timeConst() * 1000);
-        helper.setParameter(QStringLiteral("time_const"), sweep.timeConst(), PreparationAttempts);
-    }
-    if (countRateSweep) {
-        emit setStatusText(QStringLiteral("Delay 1 second..."));
-        DriverHelper::delay(SweepSettleMs);
-        emit setStatusText(QStringLiteral("Turn on ..."));
-        helper.setParameter(QStringLiteral("operate"), true, PreparationAttempts);
-    }
-    m_modeTimer.restart();
-}
-
-bool WorkerProcess::sweepStep()
-{
-    for (int address : std::as_const(m_activeChannels)) {
-        CommonDriver *driver = m_session->driverByAddress(address);
-        if (StopRequest::isPending())
-            return false;
-        if (!driver)
-            continue;
-        // A failed read is reported as a fault point and the sweep goes on.
-        updateRunData(driver);
-        const cSweepParameters sweep(m_sweepParameters);
-        DriverHelper helper(driver);
-        bool stop = sweep.done();
-        if (m_mode == WorkerAsync::WorkerModeCpsVersCurrent) {
-            const double voltage = helper.getCurrentParameter(QStringLiteral("voltage")).toDouble();
-            const double trigger = sweep.isTriggerAvailable() ? sweep.trigger() : 0.0;
-            stop = stop || qAbs(voltage) > qAbs(trigger);
-        }
-        if (stop) {
-            sweepFinish();
-            return false;
-        }
-        emit sweepProgress(sweep.progress());
-        const QString setting = m_mode == WorkerAsync::WorkerModeCpsVersTrigger
-                                    ? QStringLiteral("cmp_ref_level")
-                                    : QStringLiteral("current");
-        helper.setParameter(setting, sweep.next(), 1);
-        m_sweepParameters.insert(QStringLiteral("current"), sweep.next());
-        if (sweep.turnsBack())
-            m_sweepParameters.insert(QLatin1String(cSweepParameters::ReturningKey), true);
-    }
-    return true;
+    const SweepRunner::Step step = m_sweep->sweepStep(m_mode);
+    if (step == SweepRunner::Step::Finished)
+        m_mode = WorkerAsync::WorkerModeNoAction;
+    return step == SweepRunner::Step::Taken;
 }
 
 bool WorkerProcess::updateRunData(CommonDriver *driver)
@@ -443,7 +325,7 @@ bool WorkerProcess::updateRunData(CommonDriver *driver)
     const bool read = updateData(driver, m_timeConstMs);
     const QVariantHash fault{{QStringLiteral("status"), int(DeviceStatusFault)}};
     emit runReading(driver->devAddress(), read ? m_lastData : fault,
-                    cSweepParameters(m_sweepParameters).run());
+                    cSweepParameters(m_sweep->parameters()).run());
     return read;
 }
 

@@ -2,6 +2,7 @@
 
 #include "CrateSession.h"
 #include "EepromCommands.h"
+#include "SweepRunner.h"
 #include "WorkerAsync.h"
 
 #include <QElapsedTimer>
@@ -17,6 +18,7 @@
 
 class CommonDriver;
 class RecycleSession;
+
 class vtTcpSocketIOInterface;
 
 /// Does all the talking to the crate, on the worker thread: drains the command queue, runs one
@@ -51,7 +53,7 @@ public:
     WorkerAsync::WorkerMode mode() const { return m_mode; }
     int timeConstantMs() const { return m_timeConstMs; }
     QList<int> activeChannels() const { return m_activeChannels; }
-    QVariantMap sweepParameters() const { return m_sweepParameters; }
+    QVariantMap sweepParameters() const { return m_sweep->parameters(); }
     /// The link of the current connection, or none before the first successful connection.
     vtTcpSocketIOInterface *link() const { return m_session->link(); }
     /// The first driver at that bus address, or none.
@@ -116,25 +118,11 @@ private:
     /// Decimals of the last temperature read: 3 below FineTemperatureBelowK, else 2.
     int temperatureDecimals() const;
     void pollAllModules();
-    /// Runs the preparation of the mode just entered, when it is a sweep or the histogram.
-    void initializeMode();
-    /// Count rate versus bias: short the channel, set the start current and time constant,
-    /// wait a second and switch the channel on.
-    void initializeSweepCpsVsCurrent();
-    /// Count rate versus trigger level: as above with the start trigger level.
-    void initializeSweepCpsVsTrigger();
-    /// Current-voltage curve: the start current and the time constant only.
-    void initializeSweepIVCurves();
-    /// Histogram: the time constant only.
-    void initializeHistogram();
-    /// The one preparation behind the four above, for the active channel's module.
-    void prepareSweep(WorkerAsync::WorkerMode mode);
-    /// One step of a sweep: read, test for the end, move on. False when the sweep has ended.
-    bool sweepStep();
+    /// One step of the sweep in progress; the worker goes idle when it has ended. False when
+    /// no step was taken.
+    bool takeSweepStep();
     /// Reads one module for the sweep or histogram in progress: dataReady, then runReading.
     bool updateRunData(CommonDriver *driver);
-    /// Reports the sweep complete and leaves the worker idle.
-    void sweepFinish();
     void pollActiveChannels();
     void waitForCommandOrPoll(int waitMs);
     /// Ends the loop: waits out a requestStop() still holding the queue lock, then finished.
@@ -144,9 +132,9 @@ private:
     /// `successText` and polls every module once. Exactly one message or error in every case.
     void changeCrate(const QStringList &commands, const QString &successText);
 
-    QVariantMap m_sweepParameters;
     RecycleSession *m_recycle; ///< child of the worker
     CrateSession *m_session;   ///< child of the worker, so that its link and drivers share its thread
+    SweepRunner *m_sweep;      ///< child of the worker
     QMutex m_queueLock;
     QList<QueuedCommand> m_commandQueue;
     QElapsedTimer m_modeTimer;
