@@ -193,6 +193,7 @@ bool WorkerProcess::execute(WorkerAsync::WorkerCommands cmd, const QVariant &par
             emit sendMessage(SuccessTitle, QStringLiteral("The crate powers off."));
         break;
     case WorkerAsync::CommandAddUnit:
+        // "sicessfully" is the product's own spelling of this message, which users know: keep it.
         changeCrate(
             {QStringLiteral("SYST:DEVL:ADD %1").arg(params.toInt()), QStringLiteral("SYST:DEVL:SAVE")},
             QStringLiteral("Unit %1 sicessfully added").arg(params.toInt()));
@@ -203,6 +204,8 @@ bool WorkerProcess::execute(WorkerAsync::WorkerCommands cmd, const QVariant &par
             QStringLiteral("Unit %1 successfully removed").arg(params.toInt()));
         break;
     case WorkerAsync::CommandUpdateUnit:
+        // The crate's firmware expects this line to end in a doubled CRLF: the "\r\n" here and the
+        // terminator every request gets.
         if (!m_session->vantrelRequest(QStringLiteral("SYST:LOCK 1")) ||
             !m_session->vantrelRequest(QStringLiteral("SYST:UPDT %1\r\n").arg(params.toInt())))
             emit unitUpdateRefused(params.toInt());
